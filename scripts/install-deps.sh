@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing Zandor needs on Debian 12.
+set -euo pipefail
+packages=(cmake ninja-build g++ qt6-base-dev libqt6serialport6-dev libgtest-dev libgmock-dev
+          xvfb xauth fonts-dejavu-core)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

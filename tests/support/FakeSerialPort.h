@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/ISerialPort.h"
+
+#include <QByteArray>
+#include <QList>
+#include <functional>
+
+namespace zandor::testing {
+
+// A serial port in memory. Every write is logged; a responder may queue the target's
+// answer to it. Received bytes are whatever was queued and not read yet.
+class FakeSerialPort : public platform::ISerialPort {
+public:
+    using Responder = std::function<void(const QByteArray& written, FakeSerialPort& port)>;
+
+    bool open(const platform::PortSettings& settings, QString* reason) override;
+    void close() override { open_ = false; }
+    bool isOpen() const override { return open_; }
+    bool write(const QByteArray& bytes) override;
+    QByteArray readAllPending() override;
+    qint64 pendingCount() override { return received_.size(); }
+    bool hasFailed() const override { return failed_; }
+
+    void queueReceived(const QByteArray& bytes) { received_ += bytes; }
+    void setResponder(Responder responder) { responder_ = std::move(responder); }
+    void setFailed(bool failed) { failed_ = failed; }
+    void setOpenRefused(bool refused) { openRefused_ = refused; }
+    void setOpen(bool open) { open_ = open; }
+
+    // One entry per write call, in order.
+    const QList<QByteArray>& writes() const { return writes_; }
+    QByteArray allWritten() const;
+    void clearWrites() { writes_.clear(); }
+    const platform::PortSettings& lastSettings() const { return settings_; }
+
+private:
+    bool open_ = true;
+    bool failed_ = false;
+    bool openRefused_ = false;
+    platform::PortSettings settings_;
+    QByteArray received_;
+    QList<QByteArray> writes_;
+    Responder responder_;
+};
+
+}  // namespace zandor::testing

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "protocol/IReporter.h"
+
+#include <QStringList>
+
+namespace zandor::testing {
+
+// Records everything the protocol reports, in order.
+class RecordingReporter : public protocol::IReporter {
+public:
+    struct Box {
+        QString text;
+        protocol::MessageIcon icon;
+    };
+
+    void setStatusText(const QString& text) override
+    {
+        status_ = text;
+        statusHistory.append(text);
+    }
+    QString statusText() const override { return status_; }
+    void setPercentText(const QString& text) override
+    {
+        percent = text;
+        percentHistory.append(text);
+    }
+    void notRespondingBox() override
+    {
+        ++notResponding;
+        events.append(QStringLiteral("<not responding>"));
+    }
+    void messageBox(const QString& text, protocol::MessageIcon icon) override
+    {
+        boxes.append({text, icon});
+        events.append(text);
+    }
+
+    QString percent;
+    QStringList statusHistory;
+    QStringList percentHistory;
+    QList<Box> boxes;
+    QStringList events;  // message texts and "<not responding>", in order
+    int notResponding = 0;
+
+private:
+    QString status_;
+};
+
+}  // namespace zandor::testing
