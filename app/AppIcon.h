@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+namespace zandor::app {
+
+// The program's icon (32 x 32 and 16 x 16), shared by the main window and its dialogs.
+QIcon ApplicationIcon();
+
+}  // namespace zandor::app
