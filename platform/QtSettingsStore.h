@@ -1,0 +1,72 @@
+#pragma once
+
+#include "ISettingsStore.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QSettings;
+
+namespace zandor::platform {
+
+// The per-user settings store on QSettings: an INI file on Linux (and in tests), the
+// registry on Windows. Section and key names match without regard to letter case even
+// where QSettings itself is case-sensitive: an existing spelling is found by walking the
+// stored groups and keys and is reused, a new name is written as given.
+//
+// The section "General" is the INI file's own [General] section (the top-level keys of
+// QSettings); a hand-written file may also hold it as [%General], which is read, listed
+// and deleted together with it.
+//
+// Every write and delete is flushed to the medium at once. When the medium refuses
+// (read-only folder, full disk), the failure handler is told once per store; the
+// program keeps running and reads still see everything written in this run.
+class QtSettingsStore : public ISettingsStore {
+public:
+    using WriteFailureHandler = std::function<void(const QString& message)>;
+
+    explicit QtSettingsStore(const QString& iniFilePath);
+    ~QtSettingsStore() override;
+
+    QtSettingsStore(const QtSettingsStore&) = delete;
+    QtSettingsStore& operator=(const QtSettingsStore&) = delete;
+
+    // $XDG_CONFIG_HOME/<app>/<app>.ini, else ~/.config/<app>/<app>.ini.
+    static QString DefaultIniPath(const QString& appName);
+    // The store every user-facing run uses: HKCU\Software\<app>\<app> on Windows, the
+    // INI file of DefaultIniPath elsewhere.
+    static std::unique_ptr<QtSettingsStore> ForApplication(const QString& appName);
+
+    void setWriteFailureHandler(WriteFailureHandler handler);
+    // The INI path or registry key behind the store, for messages.
+    QString location() const;
+    // True once a write could not be kept on the medium.
+    bool writeFailed() const { return writeFailed_; }
+
+    QString readKey(const QString& section, const QString& key,
+                    const QString& defaultValue) override;
+    void writeKey(const QString& section, const QString& key, const QString& value) override;
+    KeyValueList readSection(const QString& section) override;
+    void deleteKey(const QString& section, const QString& key) override;
+    void deleteSection(const QString& section) override;
+
+private:
+    explicit QtSettingsStore(std::unique_ptr<QSettings> settings);
+
+    // The stored groups that hold `section`, best match first; "" is the top level
+    // (the [General] section).
+    QStringList groupsOf(const QString& section) const;
+    // The stored spellings of `key` inside `group`, exact spelling first.
+    QStringList keysOf(const QString& group, const QString& key) const;
+    QStringList childKeysOf(const QString& group) const;
+    QString valueAt(const QString& group, const QString& storedKey) const;
+    void commit();
+
+    std::unique_ptr<QSettings> settings_;
+    WriteFailureHandler onWriteFailure_;
+    bool writeFailed_ = false;
+};
+
+}  // namespace zandor::platform

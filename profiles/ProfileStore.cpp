@@ -1,0 +1,80 @@
+#include "ProfileStore.h"
+
+#include "ProfileKeyTable.h"
+
+namespace zandor::profiles {
+
+namespace {
+
+// Read defaults that stand for "no such key"; compared without regard to letter case,
+// so a profile really named "NoProfile" still counts as unregistered.
+const QString kNoDefault = QStringLiteral("NoDefault");
+const QString kNoProfile = QStringLiteral("NoProfile");
+
+bool SameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+bool IsReservedProfileName(const QString& name)
+{
+    return SameName(name, kProfilesSection) || SameName(name, kGeneralSection);
+}
+
+ProfileStore::ProfileStore(platform::ISettingsStore& settings, WarningSink warn)
+    : settings_(settings), warn_(std::move(warn))
+{
+}
+
+void ProfileStore::setWarningSink(WarningSink warn) { warn_ = std::move(warn); }
+
+void ProfileStore::EnsureDefaultProfile()
+{
+    const QString registered =
+        settings_.readKey(kProfilesSection, kDefaultProfileName, kNoDefault);
+    if (!SameName(registered, kNoDefault))
+        return;  // registered: the section itself is left as it is
+    settings_.writeKey(kProfilesSection, kDefaultProfileName, kDefaultProfileName);
+    SaveProfile(kDefaultProfileName, DefaultProfileData());
+}
+
+void ProfileStore::NewProfile(const QString& name)
+{
+    settings_.writeKey(kProfilesSection, name, name);
+    const platform::KeyValueList defaults = settings_.readSection(kDefaultProfileName);
+    if (defaults.isEmpty()) {
+        // "Default" was removed outside the program: start the profile from the
+        // built-in values instead of leaving it without any keys.
+        SaveProfile(name, DefaultProfileData());
+        return;
+    }
+    for (const auto& [key, value] : defaults)
+        settings_.writeKey(name, key, value);
+}
+
+void ProfileStore::LoadProfile(const QString& name, ProfileData& record)
+{
+    const QString registered = settings_.readKey(kProfilesSection, name, kNoProfile);
+    if (SameName(registered, kNoProfile) && warn_)
+        warn_(QStringLiteral("The Profile '%1' is not a valid Profile!").arg(name));
+
+    record.Name = name;
+    // A numeric or Boolean key that is missing, hand-edited into something else or out of
+    // the field's range takes the built-in default, so the port still gets usable values.
+    const ProfileData fallback = DefaultProfileData();
+    for (const ProfileKey& key : ProfileKeyTable()) {
+        const QString text = settings_.readKey(name, QLatin1String(key.name), QString());
+        if (!FieldFromText(key, record, text))
+            FieldFromText(key, record, FieldToText(key, fallback));
+    }
+}
+
+void ProfileStore::SaveProfile(const QString& name, const ProfileData& record)
+{
+    for (const ProfileKey& key : ProfileKeyTable())
+        settings_.writeKey(name, QLatin1String(key.name), FieldToText(key, record));
+}
+
+}  // namespace zandor::profiles
