@@ -17,6 +17,9 @@ namespace zandor::protocol {
 bool SendFile(Target& target, const QString& path);
 // Writes head + checksum in one write; checksum = 255 - (sum of head[2..] mod 256).
 void SendRecord(platform::ISerialPort& port, const QByteArray& head);
+// The same through the target, so the record's wire time counts toward the next wait.
+// False when the port refused the write.
+bool SendRecord(Target& target, const QByteArray& head);
 // Waits up to limitTicks x 100 ms for a reply; true when its first byte is "*".
 // Any other reply is explained with ShowTargetReply. Nothing pending: false, no box.
 bool WaitForAck(Target& target, int limitTicks);

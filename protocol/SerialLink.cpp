@@ -1,0 +1,92 @@
+#include "Module1.h"
+
+#include "ReplyCodes.h"
+#include "SRecordCodec.h"
+#include "TargetIo.h"
+
+namespace zandor::protocol {
+
+namespace {
+
+// The label under which a loader reply character is explained, or nullptr.
+const char* ReplyLabel(char first)
+{
+    switch (first) {
+    case kAcknowledge:
+        return "Acknowledge Received :";
+    case kChipEraseFailed:
+        return "Chip Erase Failed :";
+    case kChecksumError:
+        return "Checksum Error :";
+    case kChipProgramFailure:
+        return "Chip Program Failure :";
+    case kChipReadFailure:
+        return "Chip Read Failure :";
+    default:
+        return nullptr;
+    }
+}
+
+QByteArray WithChecksum(const QByteArray& head)
+{
+    QByteArray record = head;
+    record.append(static_cast<char>(BinaryRecordChecksum(head)));
+    return record;
+}
+
+}  // namespace
+
+bool SendFile(Target& target, const QString& path)
+{
+    QByteArray bytes;
+    QString fault;
+    if (!ReadWholeFile(path, &bytes, &fault)) {
+        ShowFault(target, FileFaultText(path, fault));
+        return false;
+    }
+    return WriteToTarget(target, bytes);
+}
+
+void SendRecord(platform::ISerialPort& port, const QByteArray& head)
+{
+    port.write(WithChecksum(head));
+}
+
+bool SendRecord(Target& target, const QByteArray& head)
+{
+    return WriteToTarget(target, WithChecksum(head));
+}
+
+bool WaitForAck(Target& target, int limitTicks)
+{
+    if (WaitForReplyBytes(target, limitTicks) != ReplyWait::BytesPending)
+        return false;
+    // Only the first byte is judged; later bytes of the same read are dropped.
+    const QByteArray reply = target.port.readAllPending();
+    if (reply.isEmpty())
+        return false;
+    if (reply.at(0) == kAcknowledge)
+        return true;
+    ShowTargetReply(target.report, reply);
+    return false;
+}
+
+QString TargetReplyText(const QByteArray& reply)
+{
+    if (reply.isEmpty())
+        return QStringLiteral("Communication Error  ()");
+    const char first = reply.at(0);
+    const QString hex = QString::number(static_cast<std::uint8_t>(first), 16).toUpper();
+    // One character per received byte, non-printing bytes included.
+    const QString shown = QString::fromLatin1(reply);
+    if (const char* label = ReplyLabel(first))
+        return QStringLiteral("%1 (%2 %3)").arg(QLatin1String(label), hex, shown);
+    return QStringLiteral("Communication Error %1 (%2)").arg(hex, shown);
+}
+
+void ShowTargetReply(IReporter& report, const QByteArray& reply)
+{
+    report.messageBox(TargetReplyText(reply), MessageIcon::Exclamation);
+}
+
+}  // namespace zandor::protocol

@@ -1,0 +1,85 @@
+#pragma once
+
+#include "support/FakeEventPump.h"
+#include "support/FakeSerialPort.h"
+#include "support/RecordingReporter.h"
+#include "protocol/Module1.h"
+#include "protocol/SRecordCodec.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace zandor::testing {
+
+// A target on fakes, with a temporary current folder for the profile's relative file
+// names (restored afterwards).
+class ProtocolTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        previousDir = QDir::currentPath();
+        ASSERT_TRUE(QDir::setCurrent(dir.path()));
+        protocol::TimeoutTicks = 0;
+    }
+    void TearDown() override { QDir::setCurrent(previousDir); }
+
+    void writeFile(const QString& name, const QByteArray& bytes)
+    {
+        QFile file(dir.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+
+    // The target answers every write with `reply`.
+    void acknowledgeEveryWrite(const QByteArray& reply = QByteArrayLiteral("*"))
+    {
+        port.setResponder([reply](const QByteArray&, FakeSerialPort& p) { p.queueReceived(reply); });
+    }
+
+    // The target answers `firstReply` to the bootstrap zero byte (when given) and "*" once
+    // `loaderBytes` bytes have been written in all (a loader that has started).
+    void simulateTarget(qint64 loaderBytes, const QByteArray& firstReply = QByteArray())
+    {
+        auto written = std::make_shared<qint64>(0);
+        port.setResponder([=](const QByteArray& bytes, FakeSerialPort& p) {
+            const bool first = *written == 0;
+            *written += bytes.size();
+            if (first && bytes == QByteArray(1, '\0') && !firstReply.isEmpty())
+                p.queueReceived(firstReply);
+            else if (*written == loaderBytes)
+                p.queueReceived("*");
+        });
+    }
+
+    QTemporaryDir dir;
+    QString previousDir;
+    FakeSerialPort port;
+    FakeEventPump pump;
+    RecordingReporter report;
+    profiles::ProfileData profile;
+    protocol::Target target{port, report, pump, profile};
+};
+
+inline QByteArray Bytes(std::initializer_list<int> values)
+{
+    QByteArray bytes;
+    for (int v : values)
+        bytes.append(static_cast<char>(v));
+    return bytes;
+}
+
+// An S-record line with a right checksum: type, address digits, data bytes.
+inline QByteArray SLine(char type, const QByteArray& addressDigits, const QByteArray& data)
+{
+    const QByteArray fields = QByteArray::number(addressDigits.size() / 2 + data.size() + 1, 16)
+                                  .rightJustified(2, '0')
+                                  .toUpper()
+        + addressDigits + data.toHex().toUpper();
+    return QByteArray("S") + type + fields + protocol::SRecordChecksum(fields)->toLatin1();
+}
+
+}  // namespace zandor::testing
