@@ -1,0 +1,96 @@
+#pragma once
+
+// The behaviour of a C167 board on its serial line: the bootstrap mode, the pre-loader,
+// the loaders, and the loader's record protocol, with a memory model of what was
+// programmed. It sees the line only through BoardLine.
+
+#include "EventLog.h"
+#include "SimOptions.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace zandor::sim {
+
+// What the board does to its line. Implementations pace the bytes like a real UART.
+class BoardLine {
+public:
+    virtual ~BoardLine() = default;
+    // Sends bytes to the host, no earlier than the last received byte has fully arrived.
+    virtual void send(const std::string& bytes) = 0;
+    // The board is busy (erasing, delaying) for this long.
+    virtual void pause(int milliseconds) = 0;
+};
+
+using MemoryModel = std::map<std::uint32_t, std::uint8_t>;
+
+// Loader images: 1024 bytes for F600h-F9FFh, then 2048 bytes for E000h-E7FFh.
+constexpr int kLoaderImageBytes = 1024 + 2048;
+constexpr std::uint8_t kBootstrapRequest = 0x00;  // the zero byte that wakes the bootstrap mode
+constexpr char kAcknowledge = '*';
+constexpr char kChecksumError = '?';
+constexpr std::uint8_t kEraseLineFeed = 0x0A;     // follows every erase command
+constexpr int kSplitReplyGapMs = 50;              // gap between the two pieces of a split reply
+constexpr char kSplitReplyTail = ' ';
+
+class Board {
+public:
+    Board(const SimOptions& options, BoardLine& line, EventLog& log);
+
+    void feed(std::uint8_t byte);
+    // A record (or the line feed after an erase command) was started but not finished.
+    bool midRecord() const;
+    // The line stayed quiet in the middle of a record: the host gave up on it.
+    void dropPartialRecord();
+    // --close-after-records reached: the line must be closed now.
+    bool wantsLineClosed() const { return closeLine_; }
+    const MemoryModel& memory() const { return memory_; }
+
+private:
+    enum class State {
+        WaitBootstrap,  // bootstrap mode, waiting for the zero byte
+        Silent,         // a board that never answers
+        PreLoader,
+        LoaderImage,
+        RecordStart,    // loader running, waiting for "S"
+        RecordType,
+        RecordCount,
+        RecordBody,     // payload and checksum
+        EraseLineFeed,  // erase command received, waiting for its line feed
+    };
+
+    void answerBootstrap();
+    void finishLoaderImage();
+    void finishRecord();
+    void handleErase();
+    void handleDataOrPassThrough(int addressBytes, bool stores);
+    void replyToRecord(char reply);
+    bool refusalFor(Refusal::Where where, int index, char& reply) const;
+
+    const SimOptions& options_;
+    BoardLine& line_;
+    EventLog& log_;
+
+    State state_ = State::WaitBootstrap;
+    int preLoaderReceived_ = 0;
+    bool reloading_ = false;
+    std::vector<std::uint8_t> loaderImage_;
+
+    char recordType_ = 0;
+    int recordCount_ = 0;
+    std::vector<std::uint8_t> recordBody_;  // payload then checksum
+    int recordNumber_ = 0;                  // data and pass-through records so far
+    int pendingEraseBank_ = -1;
+    bool closeLine_ = false;
+
+    MemoryModel memory_;
+};
+
+// The tag our loaders carry in their images ("LoaderC167"), or "unknown".
+std::string FindLoaderTag(const std::vector<std::uint8_t>& image);
+// One line per contiguous run: "<address 8 hex digits> <bytes as hex pairs>".
+std::string FormatMemoryDump(const MemoryModel& memory);
+
+}  // namespace zandor::sim

@@ -1,0 +1,40 @@
+#pragma once
+
+// Command-line options of the simulated board.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace zandor::sim {
+
+// A reply character the board sends instead of "*" at one bank erase or one record.
+struct Refusal {
+    enum class Where { Erase, Record };
+    Where where = Where::Record;
+    int index = 0;     // bank number, or 1-based record number
+    char reply = '!';  // one of ! ? # $
+};
+
+struct SimOptions {
+    std::string linkPath;  // symbolic link to the slave device; empty: none
+    std::string logPath;   // event log, appended; empty: none
+    std::string dumpPath;  // memory model dump; empty: none
+
+    std::uint8_t idByte = 0xC5;      // bootstrap identification byte
+    bool silent = false;             // never answer the zero byte
+    int preloaderSize = 32;          // bytes the bootstrap mode takes
+    int eraseMs = 20;                // time one bank erase takes
+    int ackDelayMs = 0;              // extra delay before every record reply
+    bool splitReply = false;         // reply "*" and a second byte 50 ms later
+    std::string strayBytes;          // bytes sent ahead of every record reply
+    int closeAfterRecords = 0;       // 0: never close the line
+    long baud = 0;                   // 0: no pacing
+    std::vector<Refusal> refusals;
+};
+
+// Parses argv. On a bad option returns false and sets `error` to a one-line reason.
+bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error);
+std::string UsageText();
+
+}  // namespace zandor::sim
