@@ -1,0 +1,195 @@
+// Moving a profile's values into the page fields and back.
+#include "ProfileFieldPages.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QStringList>
+#include <limits>
+
+namespace zandor::manager {
+
+namespace {
+
+using profiles::IndicatorPin;
+using profiles::ProfileData;
+
+// The loader for the ST10F168 processor is not shown in any field; every collected
+// record names the program's own file for it.
+const QString kC168LoaderFileName = QStringLiteral("LoaderC168.sre");
+
+// Parts of the serial settings text "38400,N,8,1".
+constexpr int kBaudRatePart = 0;
+constexpr int kParityPart = 1;
+constexpr int kDataBitsPart = 2;
+constexpr int kStopBitsPart = 3;
+
+// The parity list's item for a stored parity letter; empty for a letter it does not know.
+QString ParityItemForLetter(const QString& letter)
+{
+    const QString upper = letter.toUpper();
+    if (upper == QLatin1String("N"))
+        return QStringLiteral("None");
+    if (upper == QLatin1String("E"))
+        return QStringLiteral("Even");
+    if (upper == QLatin1String("O"))
+        return QStringLiteral("Odd");
+    return QString();
+}
+
+// The stored parity letter for the parity list's item; empty when nothing is selected.
+QString ParityLetterForItem(const QString& item)
+{
+    const QString lower = item.toLower();
+    if (lower == QLatin1String("none"))
+        return QStringLiteral("N");
+    if (lower == QLatin1String("odd"))
+        return QStringLiteral("O");
+    if (lower == QLatin1String("even"))
+        return QStringLiteral("E");
+    return QString();
+}
+
+QString PartOf(const QStringList& parts, int index)
+{
+    return index < parts.size() ? parts.at(index) : QString();
+}
+
+// Decimal text to a number of type T; false when it is no number or out of T's range.
+template <typename T>
+bool ToNumber(const QString& text, T& value)
+{
+    bool ok = false;
+    const qlonglong number = text.toLongLong(&ok);
+    if (!ok || number < std::numeric_limits<T>::min() || number > std::numeric_limits<T>::max())
+        return false;
+    value = static_cast<T>(number);
+    return true;
+}
+
+}  // namespace
+
+bool ProfileFieldPages::IsEdited(const QObject* field, const QString& currentText) const
+{
+    const auto it = memory_.constFind(field);
+    return it == memory_.constEnd() || it->shown != currentText;
+}
+
+void ProfileFieldPages::Put(QLineEdit* field, const QString& value, WriteMode mode)
+{
+    if (mode == WriteMode::KeepEdits && IsEdited(field, field->text()))
+        return;
+    field->setText(value);
+    memory_.insert(field, {value, field->text()});
+}
+
+void ProfileFieldPages::Put(QComboBox* list, const QString& item, WriteMode mode)
+{
+    if (mode == WriteMode::KeepEdits && IsEdited(list, list->currentText()))
+        return;
+    // A value that is no item leaves the list's selection as it was.
+    const int index = list->findText(item, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    if (index >= 0)
+        list->setCurrentIndex(index);
+    memory_.insert(list, {item, list->currentText()});
+}
+
+QString ProfileFieldPages::Collected(const QLineEdit* field) const
+{
+    // An unedited field gives back the value it was given, in full, even where the
+    // field's length limit had to shorten what it shows.
+    const auto it = memory_.constFind(field);
+    if (it != memory_.constEnd() && it->shown == field->text())
+        return it->loaded;
+    return field->text();
+}
+
+void ProfileFieldPages::WriteFields(const ProfileData& record, WriteMode mode)
+{
+    loaded_ = record;
+
+    const QStringList settings = record.COMSettings.split(QLatin1Char(','));
+    Put(cboCOMBaudRate_, PartOf(settings, kBaudRatePart), mode);
+    Put(cboCOMParity_, ParityItemForLetter(PartOf(settings, kParityPart)), mode);
+    Put(cboCOMDataBits_, PartOf(settings, kDataBitsPart), mode);
+    Put(cboCOMStopBits_, PartOf(settings, kStopBitsPart), mode);
+    Put(cboCOMPort_, QString::number(record.COMPort), mode);
+    Put(cboCPU_, record.ProcessorCode, mode);
+    Put(txtCOMInBuffersize_, QString::number(record.COMInBufferSize), mode);
+    Put(txtCOMOutBuffersize_, QString::number(record.COMOutBufferSize), mode);
+
+    const std::pair<const IndicatorGroup*, const IndicatorPin*> groups[] = {
+        {&busy_, &record.IndBusy}, {&fail_, &record.IndFail}};
+    for (const auto& [group, pin] : groups) {
+        Put(group->dataAddr, pin->DataAddr, mode);
+        Put(group->dirAddr, pin->DirAddr, mode);
+        Put(group->openDrainAddr, pin->OpenDrainAddr, mode);
+        Put(group->mask, pin->Mask, mode);
+        Put(group->actLev, QString::number(pin->ActLev), mode);
+    }
+
+    Put(txtPreLoaderFile_, record.PreLoaderFile, mode);
+    Put(amd29F0x0_.loaderFile, record.AMD29F0x0LoaderFile, mode);
+    Put(amd29F0x0_.applFile, record.AMD29F0x0ApplFile, mode);
+    Put(amd29F0x0_.applOffset, record.AMD29F0x0ApplFileOffset, mode);
+    Put(at45D0x1_.loaderFile, record.AT45D0x1LoaderFile, mode);
+    Put(at45D0x1_.applFile, record.AT45D0x1ApplFile, mode);
+    Put(at45D0x1_.applOffset, record.AT45D0x1ApplFileOffset, mode);
+    Put(c167_.loaderFile, record.C167LoaderFile, mode);
+    Put(c167_.applFile, record.C167ApplFile, mode);
+    Put(c167_.applOffset, record.C167ApplFileOffset, mode);
+    Put(ds1994_.loaderFile, record.DS1994LoaderFile, mode);
+    Put(ds1994_.applFile, record.DS1994ApplFile, mode);
+    Put(ds1994_.applOffset, record.DS1994ApplFileOffset, mode);
+}
+
+void ProfileFieldPages::CollectFields(ProfileData& record, const ProfileData& activeProfile) const
+{
+    // The settings text is composed only from four lists that all have a selection;
+    // otherwise the profile keeps the text it holds.
+    const QString parity = ParityLetterForItem(cboCOMParity_->currentText());
+    const bool serialComplete = !parity.isEmpty() && cboCOMBaudRate_->currentIndex() >= 0
+                                && cboCOMDataBits_->currentIndex() >= 0
+                                && cboCOMStopBits_->currentIndex() >= 0;
+    if (serialComplete) {
+        record.COMSettings = QStringList{cboCOMBaudRate_->currentText(), parity,
+                                         cboCOMDataBits_->currentText(),
+                                         cboCOMStopBits_->currentText()}
+                                 .join(QLatin1Char(','));
+    }
+    ToNumber(cboCOMPort_->currentText(), record.COMPort);
+    record.COMDTREnable = activeProfile.COMDTREnable;
+    record.COMHandshaking = activeProfile.COMHandshaking;
+    ToNumber(Collected(txtCOMInBuffersize_), record.COMInBufferSize);
+    ToNumber(Collected(txtCOMOutBuffersize_), record.COMOutBufferSize);
+    record.COMNullDiscard = activeProfile.COMNullDiscard;
+    if (cboCPU_->currentIndex() >= 0)
+        record.ProcessorCode = cboCPU_->currentText();
+
+    const std::pair<const IndicatorGroup*, IndicatorPin*> groups[] = {
+        {&busy_, &record.IndBusy}, {&fail_, &record.IndFail}};
+    for (const auto& [group, pin] : groups) {
+        pin->DataAddr = Collected(group->dataAddr);
+        pin->DirAddr = Collected(group->dirAddr);
+        pin->OpenDrainAddr = Collected(group->openDrainAddr);
+        pin->Mask = Collected(group->mask);
+        ToNumber(Collected(group->actLev), pin->ActLev);
+    }
+
+    record.PreLoaderFile = Collected(txtPreLoaderFile_);
+    record.AMD29F0x0LoaderFile = Collected(amd29F0x0_.loaderFile);
+    record.AMD29F0x0ApplFile = Collected(amd29F0x0_.applFile);
+    record.AMD29F0x0ApplFileOffset = Collected(amd29F0x0_.applOffset);
+    record.AT45D0x1LoaderFile = Collected(at45D0x1_.loaderFile);
+    record.AT45D0x1ApplFile = Collected(at45D0x1_.applFile);
+    record.AT45D0x1ApplFileOffset = Collected(at45D0x1_.applOffset);
+    record.C167LoaderFile = Collected(c167_.loaderFile);
+    record.C168LoaderFile = kC168LoaderFileName;
+    record.C167ApplFile = Collected(c167_.applFile);
+    record.C167ApplFileOffset = Collected(c167_.applOffset);
+    record.DS1994LoaderFile = Collected(ds1994_.loaderFile);
+    record.DS1994ApplFile = Collected(ds1994_.applFile);
+    record.DS1994ApplFileOffset = Collected(ds1994_.applOffset);
+    record.Name.clear();
+}
+
+}  // namespace zandor::manager
