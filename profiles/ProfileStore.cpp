@@ -42,6 +42,8 @@ void ProfileStore::EnsureDefaultProfile()
 
 void ProfileStore::NewProfile(const QString& name)
 {
+    if (IsReservedProfileName(name))
+        return;  // the store's own sections are never a profile's
     settings_.writeKey(kProfilesSection, name, name);
     const platform::KeyValueList defaults = settings_.readSection(kDefaultProfileName);
     if (defaults.isEmpty()) {
@@ -73,6 +75,10 @@ void ProfileStore::LoadProfile(const QString& name, ProfileData& record)
 
 void ProfileStore::SaveProfile(const QString& name, const ProfileData& record)
 {
+    // A profile named "General" or "Profiles" (say from the command line) would write its
+    // 32 keys into the store's own sections.
+    if (IsReservedProfileName(name))
+        return;
     for (const ProfileKey& key : ProfileKeyTable())
         settings_.writeKey(name, QLatin1String(key.name), FieldToText(key, record));
 }

@@ -274,3 +274,18 @@ TEST_F(ProfileStoreTest, UnregisteredNamesWarnAndStillLoad)
     silent.LoadProfile(QStringLiteral("Ghost2"), record);
     EXPECT_EQ(record.Name, QStringLiteral("Ghost2"));
 }
+
+TEST_F(ProfileStoreTest, ReservedNamesNeverWriteIntoTheStoresOwnSections)
+{
+    store_.EnsureDefaultProfile();
+    settings_.writeKey(kGeneralSection, kProfileLastUsedKey, QStringLiteral("Default"));
+    const auto generalBefore = settings_.readSection(kGeneralSection);
+    const auto profilesBefore = settings_.readSection(kProfilesSection);
+
+    store_.SaveProfile(QStringLiteral("general"), DefaultProfileData());
+    store_.SaveProfile(QStringLiteral("Profiles"), DefaultProfileData());
+    store_.NewProfile(QStringLiteral("PROFILES"));
+
+    EXPECT_EQ(settings_.readSection(kGeneralSection), generalBefore);
+    EXPECT_EQ(settings_.readSection(kProfilesSection), profilesBefore);
+}
