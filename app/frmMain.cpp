@@ -1,0 +1,379 @@
+#include "frmMain.h"
+
+#include "MainTabStrip.h"
+#include "MessageBoxes.h"
+#include "StartupCommands.h"
+
+#include "manager/frmProfileProperties.h"
+#include "protocol/Module1.h"
+#include "protocol/Target.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QShortcutEvent>
+#include <QTabBar>
+#include <QTimer>
+
+namespace zandor::app {
+
+namespace {
+constexpr int kFirstTab = 1;  // the "C167" tab, the only one
+const QString kNotRespondingText = QStringLiteral(
+    "The target device is not responding\nPlease Reset your target device\nand press the Reset button.");
+const QString kFileOpenErrorText =
+    QStringLiteral("Error loading file. Please check the Appl. File name");
+}  // namespace
+
+// Marks a command or modal dialog in progress. A close request that arrives meanwhile (the
+// close box still works on a disabled window) waits for the outermost one to end.
+class OperationScope {
+public:
+    explicit OperationScope(frmMain& window) : window_(window) { ++window_.operationDepth_; }
+    ~OperationScope()
+    {
+        if (--window_.operationDepth_ == 0)
+            window_.operationEnded();
+    }
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+
+private:
+    frmMain& window_;
+};
+
+frmMain::frmMain(platform::ISettingsStore& store, platform::ISerialPort& comm,
+                 platform::IEventPump& pump, QString commandLine, QWidget* parent)
+    : QMainWindow(parent),
+      store_(store),
+      comm_(comm),
+      pump_(pump),
+      commandLine_(std::move(commandLine)),
+      profiles_(store),
+      openFileDialog_(SystemOpenFileDialog())
+{
+    setObjectName(QStringLiteral("frmMain"));
+    profiles_.setWarningSink([this](const QString& text) { showProfileWarning(text); });
+    buildControls();
+    connectCommands();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(protocol::kTickMilliseconds);
+    connect(Timer1, &QTimer::timeout, this, [] { protocol::Timer1Tick(); });
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::connectCommands()
+{
+    const std::pair<QRadioButton*, int> options[] = {
+        {CpuFlash, profiles::CpuFlashMemory},
+        {ExternalFlash, profiles::ExternalFlashMemory},
+        {DataFlash, profiles::DataFlashMemory},
+    };
+    for (const auto& [option, kind] : options) {
+        connect(option, &QRadioButton::toggled, this, [this, kind = kind](bool selected) {
+            if (selected)
+                onMemoryOptionSelected(kind);
+        });
+    }
+    connect(txtC167ApplFile, &QLineEdit::textChanged, this, &frmMain::onApplFileChanged);
+    connect(cmdC167ApplFileBrowse, &QPushButton::clicked, this, &frmMain::onBrowseClicked);
+    connect(cmdC167EraseProgram, &QPushButton::clicked, this, &frmMain::onEraseProgramClicked);
+    connect(cmdReset, &QPushButton::clicked, this, [this] { ResetTarget(0); });
+    connect(Tab1, &QTabWidget::tabBarClicked, this, [this](int) { onTabClicked(); });
+    connect(mnuProperties, &QAction::triggered, this, &frmMain::onPropertiesClicked);
+    connect(mnuExit, &QAction::triggered, this, &QWidget::close);
+}
+
+void frmMain::Load()
+{
+    OperationScope loading(*this);
+    Timer1->start();
+
+    ParseCommandLine(commandLine_, CurrentProfile);
+    placeControls();
+    ShowSelectedTabFrame();
+    show();
+
+    profiles_.EnsureDefaultProfile();
+    chooseAndLoadProfile();
+    FormCaptionUpdate();
+    staPanel2->setText(VersionText());
+    OpenCommPort();
+    ResetTarget(0);
+    txtC167ApplFile->setText(CurrentProfile.C167ApplFile);
+}
+
+void frmMain::chooseAndLoadProfile()
+{
+    QString name = CurrentProfile.Name;
+    if (name.isEmpty()) {
+        CurrentProfile.Name = store_.readKey(profiles::kGeneralSection,
+                                             profiles::kProfileLastUsedKey, QString());
+        name = CurrentProfile.Name.isEmpty() ? profiles::kDefaultProfileName : CurrentProfile.Name;
+    }
+    profiles_.LoadProfile(name, CurrentProfile);
+}
+
+void frmMain::showProfileWarning(const QString& text)
+{
+    ShowMessageBox(this, windowTitle(), text, QMessageBox::Warning);
+}
+
+void frmMain::FormCaptionUpdate()
+{
+    setWindowTitle(CaptionForProfile(CurrentProfile.Name));
+}
+
+void frmMain::NotRespondingBox()
+{
+    ShowMessageBox(this, windowTitle(), kNotRespondingText, QMessageBox::Warning);
+}
+
+void frmMain::OpenCommPort()
+{
+    if (!app::OpenCommPort(comm_, CurrentProfile))
+        ShowMessageBox(this, protocol::kApplicationTitle, kCommPortErrorText, QMessageBox::Warning);
+}
+
+bool frmMain::ResetTarget(int intMode)
+{
+    Q_UNUSED(intMode);
+    OperationScope operation(*this);
+    EnableControls(kFirstTab, false);
+    protocol::Target target(comm_, *this, pump_, CurrentProfile);
+    const bool identified = protocol::IdentifyTarget(target, SelectedMemoryKind());
+    if (!identified)
+        NotRespondingBox();
+    EnableControls(kFirstTab, true);
+    return identified;
+}
+
+void frmMain::EnableControls(int intTab, bool state)
+{
+    if (!state && isEnabled())
+        focusBeforeDisable_ = focusWidget();
+    Tab1->setEnabled(state);
+    cmdReset->setEnabled(state);
+    mnuProfile->menuAction()->setEnabled(state);
+    setEnabled(state);
+    if (intTab == kFirstTab) {
+        cmdC167EraseProgram->setEnabled(state);
+        CpuFlash->setEnabled(state);
+        ExternalFlash->setEnabled(state);
+        DataFlash->setEnabled(state);
+    }
+    // A disabled window drops its focus; give it back where the user left it.
+    if (state && focusBeforeDisable_ && focusBeforeDisable_->isEnabled() && !focusWidget())
+        focusBeforeDisable_->setFocus();
+}
+
+void frmMain::ShowSelectedTabFrame()
+{
+    const int selected = Tab1->selectedTabNumber();
+    if (selected == currentTabFrame_ || selected < 1 || selected > fraTab1.size())
+        return;
+    QFrame* shown = fraTab1.at(selected - 1);
+    shown->show();
+    if (currentTabFrame_ > 0)
+        fraTab1.at(currentTabFrame_ - 1)->hide();
+    shown->raise();
+    currentTabFrame_ = selected;
+    fraMonitor->raise();
+}
+
+int frmMain::SelectedMemoryKind() const
+{
+    if (CpuFlash->isChecked())
+        return profiles::CpuFlashMemory;
+    if (ExternalFlash->isChecked())
+        return profiles::ExternalFlashMemory;
+    return profiles::DataFlashMemory;
+}
+
+QString& frmMain::selectedApplFile()
+{
+    switch (SelectedMemoryKind()) {
+    case profiles::CpuFlashMemory:
+        return CurrentProfile.C167ApplFile;
+    case profiles::ExternalFlashMemory:
+        return CurrentProfile.AMD29F0x0ApplFile;
+    default:
+        return CurrentProfile.AT45D0x1ApplFile;
+    }
+}
+
+void frmMain::ShowApplFileForMemory()
+{
+    txtC167ApplFile->setText(selectedApplFile());
+    profiles_.SaveProfile(CurrentProfile.Name, CurrentProfile);
+}
+
+void frmMain::onMemoryOptionSelected(int memoryKind)
+{
+    OperationScope operation(*this);
+    ShowApplFileForMemory();
+    EnableControls(kFirstTab, false);
+    protocol::Target target(comm_, *this, pump_, CurrentProfile);
+    protocol::SendLoader(target, memoryKind, protocol::kReload);
+    EnableControls(kFirstTab, true);
+}
+
+void frmMain::onApplFileChanged(const QString& text)
+{
+    selectedApplFile() = text;
+}
+
+void frmMain::onBrowseClicked()
+{
+    OperationScope dialogOpen(*this);
+    const QString directoryBefore = QDir::currentPath();
+    BrowseForFile(kApplFileFilter, txtC167ApplFile);
+    // Relative names in the profile (pre-loader, loaders) resolve against the directory
+    // the program was started in, wherever the dialog went.
+    QDir::setCurrent(directoryBefore);
+}
+
+void frmMain::BrowseForFile(const QString& filter, QLineEdit* field)
+{
+    const QString chosen = openFileDialog_
+                               ? openFileDialog_(this, kBrowseTitle, DialogFilterFromPairs(filter))
+                               : QString();
+    if (!chosen.isEmpty())
+        lastBrowsedFile_ = chosen;
+    // The dialog keeps its last returned path, so a cancel puts that path in again.
+    if (!lastBrowsedFile_.isEmpty())
+        field->setText(lastBrowsedFile_);
+}
+
+void frmMain::onTabClicked()
+{
+    OperationScope operation(*this);
+    ShowSelectedTabFrame();
+    const int tab = Tab1->selectedTabNumber();
+    EnableControls(tab, false);
+    // The tab's number doubles as the memory kind: tab 1 brings up the CPU flash loader.
+    protocol::Target target(comm_, *this, pump_, CurrentProfile);
+    protocol::SendLoader(target, tab, protocol::kReload);
+    EnableControls(tab, true);
+}
+
+void frmMain::onEraseProgramClicked()
+{
+    OperationScope operation(*this);
+    QFile applFile(selectedApplFile());
+    if (selectedApplFile().isEmpty() || !applFile.open(QIODevice::ReadOnly)) {
+        messageBox(kFileOpenErrorText, protocol::MessageIcon::Exclamation);
+        return;
+    }
+    applFile.close();
+
+    const int kind = SelectedMemoryKind();
+    protocol::Target target(comm_, *this, pump_, CurrentProfile);
+    // A file that would stop half way is refused before the memory is erased.
+    if (!protocol::CheckApplicationFile(target, kind))
+        return;
+    profiles_.SaveProfile(CurrentProfile.Name, CurrentProfile);
+
+    EnableControls(kFirstTab, false);
+    if (protocol::EraseFlash(target, kind))
+        protocol::SendApplication(target, kind);
+    EnableControls(kFirstTab, true);
+}
+
+void frmMain::onPropertiesClicked()
+{
+    OperationScope dialogOpen(*this);
+    if (!profileManager_)
+        profileManager_ = std::make_unique<manager::frmProfileProperties>(*this, profiles_, this, this);
+    profileManager_->ShowModal();
+    // An Apply may have loaded another profile: the field shows what would be programmed.
+    QSignalBlocker quiet(txtC167ApplFile);
+    txtC167ApplFile->setText(selectedApplFile());
+}
+
+void frmMain::setStatusText(const QString& text)
+{
+    staPanel1->setText(text);
+}
+
+QString frmMain::statusText() const
+{
+    return staPanel1->text();
+}
+
+void frmMain::setPercentText(const QString& text)
+{
+    staPanel3->setText(text);
+}
+
+void frmMain::messageBox(const QString& text, protocol::MessageIcon icon)
+{
+    const QMessageBox::Icon shown =
+        icon == protocol::MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
+    ShowMessageBox(this, protocol::kApplicationTitle, text, shown);
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    // The tab's access key (Alt+C) selects it like a click and so reloads its loader; the
+    // tab bar alone would only select it, which with one tab changes nothing.
+    if (watched == Tab1->tabBar() && event->type() == QEvent::Shortcut) {
+        const QKeySequence pressed = static_cast<QShortcutEvent*>(event)->key();
+        for (int i = 0; i < Tab1->count(); ++i) {
+            if (QKeySequence::mnemonic(Tab1->tabText(i)) != pressed)
+                continue;
+            Tab1->setCurrentIndex(i);
+            if (Tab1->isEnabled() && isEnabled())
+                onTabClicked();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (operationDepth_ > 0) {
+        // The window is disabled under a running command (or a modal dialog is up); the
+        // port and the window must outlive it. Close as soon as it has ended.
+        closePending_ = true;
+        event->ignore();
+        return;
+    }
+    shutDown();
+    event->accept();
+}
+
+void frmMain::operationEnded()
+{
+    if (!closePending_)
+        return;
+    closePending_ = false;
+    // Queued, so the command that ended unwinds first; before the event loop runs (a
+    // request during start-up) it waits for the loop, which then ends with the window.
+    QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+}
+
+void frmMain::shutDown()
+{
+    if (shutDown_)
+        return;
+    shutDown_ = true;
+    Timer1->stop();
+    store_.writeKey(profiles::kGeneralSection, profiles::kProfileLastUsedKey, CurrentProfile.Name);
+    CloseCommPort(comm_);
+    profileManager_.reset();
+}
+
+}  // namespace zandor::app

@@ -1,0 +1,44 @@
+// The program's entry: the settings store of this executable's name, the serial port, the
+// event pump the protocol waits with, and the main window.
+
+#include "MessageBoxes.h"
+#include "frmMain.h"
+
+#include "platform/ExecutableName.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtSettingsStore.h"
+#include "protocol/IReporter.h"
+
+#include <QApplication>
+#include <QStringList>
+
+int main(int argc, char* argv[])
+{
+    using namespace zandor;
+    QApplication application(argc, argv);
+
+    const QString applicationName = platform::ExecutableBaseName();
+    std::unique_ptr<platform::QtSettingsStore> store =
+        platform::QtSettingsStore::ForApplication(applicationName);
+    // Profiles that cannot be written would be lost at exit: say so, once per run.
+    bool writeFailureShown = false;
+    store->setWriteFailureHandler([&writeFailureShown](const QString& text) {
+        if (writeFailureShown)
+            return;
+        writeFailureShown = true;
+        app::ShowMessageBox(nullptr, protocol::kApplicationTitle, text, QMessageBox::Warning);
+    });
+
+    platform::QtSerialPort comm(
+        [&store](int portNumber) { return platform::DeviceNameForPort(*store, portNumber); });
+    platform::QtEventPump pump;
+
+    // The command line as one text: the arguments after the program's path, joined by blanks.
+    const QString commandLine = application.arguments().mid(1).join(QLatin1Char(' '));
+    app::frmMain window(*store, comm, pump, commandLine);
+    window.Load();
+    if (window.hasShutDown())
+        return 0;  // closed while starting up
+    return application.exec();
+}

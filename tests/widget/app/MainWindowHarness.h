@@ -1,0 +1,98 @@
+#pragma once
+
+// A main window on a settings store in a temporary folder, a port and an event pump of the
+// test's choice, and message boxes recorded instead of shown.
+
+#include "app/MessageBoxes.h"
+#include "app/frmMain.h"
+#include "platform/QtSettingsStore.h"
+#include "support/FakeEventPump.h"
+#include "support/FakeSerialPort.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QList>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+namespace zandor::testing {
+
+class MainWindowHarness {
+public:
+    explicit MainWindowHarness(platform::ISerialPort* port = nullptr,
+                               platform::IEventPump* pump = nullptr)
+        : store(dir.filePath(QStringLiteral("Zandor.ini"))),
+          port_(port ? port : &fakePort),
+          pump_(pump ? pump : &fakePump)
+    {
+        app::SetMessageBoxHook([this](const app::MessageBoxRequest& box) {
+            boxes.append(box);
+            if (onBox)
+                onBox(box);
+        });
+    }
+    ~MainWindowHarness()
+    {
+        window.reset();
+        app::SetMessageBoxHook({});
+    }
+
+    app::frmMain& start(const QString& commandLine = QString())
+    {
+        window = std::make_unique<app::frmMain>(store, *port_, *pump_, commandLine);
+        window->Load();
+        return *window;
+    }
+    // Closes the window as its close box would and returns whether it went.
+    bool closeWindow() { return window->close(); }
+
+    template <typename T>
+    T* control(const char* name) const
+    {
+        T* found = window->findChild<T*>(QLatin1String(name));
+        if (!found)
+            qWarning("no control named %s", name);
+        return found;
+    }
+    QString panel(int number) const
+    {
+        const QByteArray name = "staPanel" + QByteArray::number(number);
+        return control<QLabel>(name.constData())->text();
+    }
+    QStringList boxTexts() const
+    {
+        QStringList texts;
+        for (const app::MessageBoxRequest& box : boxes)
+            texts.append(box.text);
+        return texts;
+    }
+    QString stored(const QString& section, const QString& key)
+    {
+        return store.readKey(section, key, QStringLiteral("<missing>"));
+    }
+
+    QTemporaryDir dir;
+    platform::QtSettingsStore store;
+    FakeSerialPort fakePort;
+    FakeEventPump fakePump;
+    QList<app::MessageBoxRequest> boxes;
+    std::function<void(const app::MessageBoxRequest&)> onBox;
+    std::unique_ptr<app::frmMain> window;
+
+private:
+    platform::ISerialPort* port_;
+    platform::IEventPump* pump_;
+};
+
+inline const QString kNotResponding = QStringLiteral(
+    "The target device is not responding\nPlease Reset your target device\nand press the Reset button.");
+inline const QString kCommPortError = QStringLiteral(
+    "Comm port error.\nPlease choose another COMM Port\nin the Profile..., Properties menu");
+inline const QString kFileError =
+    QStringLiteral("Error loading file. Please check the Appl. File name");
+inline const QString kTitle = QStringLiteral("Varnex Controller Programming Tool");
+
+}  // namespace zandor::testing
