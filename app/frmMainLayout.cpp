@@ -147,10 +147,10 @@ void frmMain::buildProgrammingFrame(QWidget* tabFrame)
                            t.rect(5160, 480, 1695, 495));
     CpuFlash->setChecked(true);
 
-    // The label carries no access key: Alt+A belongs to Erase & Program, which would
-    // otherwise share it with this label and then only take the focus instead of starting.
+    // The label gets no buddy, so its marked "A" registers no shortcut: Alt+A belongs to
+    // Erase & Program, which would otherwise share it and then only move the focus.
     lblC167ApplFile = MakeLabel(fraC167Program, "lblC167ApplFile",
-                                QStringLiteral("Application File:"), t.rect(360, 1080, 1740, 240));
+                                QStringLiteral("&Application File:"), t.rect(360, 1080, 1740, 240));
     txtC167ApplFile = MakeField(fraC167Program, "txtC167ApplFile", t.rect(360, 1320, 6075, 285));
     cmdC167ApplFileBrowse = MakeButton(fraC167Program, "cmdC167ApplFileBrowse",
                                        QStringLiteral("..."), t.rect(6600, 1320, 360, 285));
