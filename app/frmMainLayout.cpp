@@ -2,7 +2,7 @@
 // that the start-up sequence does before the window is shown.
 
 #include "MainTabStrip.h"
-#include "MainTwips.h"
+#include "Twips.h"
 #include "frmMain.h"
 
 #include "AppIcon.h"
@@ -54,8 +54,6 @@ constexpr int kMonitorWidth = 4530;
 constexpr int kMonitorButtonRightMargin = 150;
 constexpr int kMonitorAddressMaxLength = 6;  // six hexadecimal digits, a 24-bit address
 
-const char* const kWindowFontFamily = "Tahoma";
-constexpr double kWindowFontPoints = 8.25;
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& where)
 {
@@ -98,9 +96,7 @@ QLineEdit* MakeField(QWidget* parent, const char* name, const QRect& where)
 void frmMain::buildControls()
 {
     const Twips t(this);
-    QFont font{QString::fromLatin1(kWindowFontFamily)};
-    font.setPointSizeF(kWindowFontPoints);
-    setFont(font);
+    setFont(WindowFont());
     setWindowIcon(ApplicationIcon());
     setWindowTitle(protocol::kApplicationTitle);
 
@@ -147,10 +143,13 @@ void frmMain::buildProgrammingFrame(QWidget* tabFrame)
                            t.rect(5160, 480, 1695, 495));
     CpuFlash->setChecked(true);
 
-    // The label gets no buddy, so its marked "A" registers no shortcut: Alt+A belongs to
-    // Erase & Program, which would otherwise share it and then only move the focus.
+    // The caption "&Application File:" shows its access letter underlined, but registers no
+    // shortcut: Alt+A belongs to Erase & Program, which would otherwise share it and then
+    // only move the focus.
     lblC167ApplFile = MakeLabel(fraC167Program, "lblC167ApplFile",
-                                QStringLiteral("&Application File:"), t.rect(360, 1080, 1740, 240));
+                                QStringLiteral("<u>A</u>pplication File:"),
+                                t.rect(360, 1080, 1740, 240));
+    lblC167ApplFile->setTextFormat(Qt::RichText);
     txtC167ApplFile = MakeField(fraC167Program, "txtC167ApplFile", t.rect(360, 1320, 6075, 285));
     cmdC167ApplFileBrowse = MakeButton(fraC167Program, "cmdC167ApplFileBrowse",
                                        QStringLiteral("..."), t.rect(6600, 1320, 360, 285));

@@ -1,7 +1,7 @@
 #include "ProfileFieldPages.h"
 
 #include "app/EntryFields.h"
-#include "profiles/dialogs/TwipsLayout.h"
+#include "app/Twips.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -14,7 +14,6 @@ namespace zandor::manager {
 
 namespace {
 
-using profiles::TwipsLayout;
 
 // Positions within a page, in twips.
 constexpr int kLabelLeft = 120;
@@ -119,7 +118,7 @@ QFrame* ProfileFieldPages::NewPage(QWidget* pageParent, int index)
 QComboBox* ProfileFieldPages::NewList(QFrame* page, const QString& name, const QString& caption,
                                       int top, const QStringList& items)
 {
-    const TwipsLayout twips(page);
+    const app::Twips twips(page);
     auto* list = new QComboBox(page);
     list->setObjectName(name);
     list->addItems(items);
@@ -133,7 +132,7 @@ QComboBox* ProfileFieldPages::NewList(QFrame* page, const QString& name, const Q
 
 void ProfileFieldPages::BuildGeneralPage(QFrame* page)
 {
-    const TwipsLayout twips(page);
+    const app::Twips twips(page);
 
     // The pre-loader row is part of the page but never shown.
     auto* preLoaderLabel = NewLabel(page, QStringLiteral("Pre&loader File:"),
@@ -206,7 +205,7 @@ void ProfileFieldPages::BuildGeneralPage(QFrame* page)
 
 ProfileFieldPages::MemoryPage ProfileFieldPages::BuildMemoryPage(QFrame* page, const QString& device)
 {
-    const TwipsLayout twips(page);
+    const app::Twips twips(page);
     MemoryPage fields;
 
     auto* loaderLabel = NewLabel(page, QStringLiteral("&Loader File:"),
@@ -247,7 +246,7 @@ ProfileFieldPages::MemoryPage ProfileFieldPages::BuildMemoryPage(QFrame* page, c
 
 void ProfileFieldPages::BuildIndicatorPage(QFrame* page)
 {
-    const TwipsLayout twips(page);
+    const app::Twips twips(page);
     auto* busyGroup = new QGroupBox(QStringLiteral("Busy"), page);
     busyGroup->setObjectName(QStringLiteral("fraIndBusy"));
     twips.place(busyGroup, 0, 0, kGroupWidth, kGroupHeight);
@@ -261,7 +260,7 @@ void ProfileFieldPages::BuildIndicatorPage(QFrame* page)
 ProfileFieldPages::IndicatorGroup ProfileFieldPages::BuildIndicatorGroup(QWidget* group,
                                                                          const QString& which)
 {
-    const TwipsLayout twips(group);
+    const app::Twips twips(group);
     struct Row {
         const char* caption;
         const char* key;

@@ -2,7 +2,7 @@
 
 #include "ProfileFieldPages.h"
 #include "app/MessageBoxes.h"
-#include "profiles/dialogs/TwipsLayout.h"
+#include "app/Twips.h"
 #include "profiles/dialogs/frmProfileNew.h"
 #include "protocol/IReporter.h"
 
@@ -18,7 +18,6 @@ namespace zandor::manager {
 
 namespace {
 
-using profiles::TwipsLayout;
 
 // The dialog's outer size in twips, and the part of it taken by a fixed dialog border
 // (each side) and the caption bar, which leaves the client area.
@@ -69,7 +68,7 @@ frmProfileProperties::frmProfileProperties(IProfileHost& host, profiles::Profile
     setWindowTitle(QStringLiteral("Profile Manager"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(profiles::DialogFont());
+    setFont(app::WindowFont());
     BuildControls();
 }
 
@@ -77,7 +76,7 @@ frmProfileProperties::~frmProfileProperties() = default;
 
 void frmProfileProperties::BuildControls()
 {
-    const TwipsLayout twips(this);
+    const app::Twips twips(this);
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
     client_->setGeometry(twips.rect(0, 0, kClientWidth, kClientHeight));
@@ -152,7 +151,7 @@ void frmProfileProperties::Load()
     }
     client_->setProperty("used", true);
 
-    const TwipsLayout twips(this);
+    const app::Twips twips(this);
     setFixedSize(twips.x(kClientWidth), twips.y(kClientHeight));
     if (iconSource_)
         setWindowIcon(iconSource_->windowIcon());
@@ -164,7 +163,7 @@ void frmProfileProperties::Load()
 
 void frmProfileProperties::MovePagesOntoTabStrip()
 {
-    const TwipsLayout twips(this);
+    const app::Twips twips(this);
     const int frame = twips.x(kTabFrameTwips);
     const int tabsHeight = Tab1_->tabBar()->sizeHint().height();
     const QRect strip = Tab1_->geometry();

@@ -1,6 +1,6 @@
 #include "frmProfileNew.h"
 
-#include "TwipsLayout.h"
+#include "app/Twips.h"
 #include "app/EntryFields.h"
 #include "app/MessageBoxes.h"
 #include "protocol/IReporter.h"
@@ -37,13 +37,13 @@ frmProfileNew::frmProfileNew(ProfileStore& profiles, QWidget* iconSource, QWidge
     setWindowTitle(QStringLiteral("New Profile"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(DialogFont());
+    setFont(app::WindowFont());
     BuildControls();
 }
 
 void frmProfileNew::BuildControls()
 {
-    const TwipsLayout twips(this);
+    const app::Twips twips(this);
     setFixedSize(twips.x(kClientWidth), twips.y(kClientHeight));
 
     // Created in focus order: name, OK, Cancel.

@@ -4,7 +4,7 @@
 #include "MainWindowHarness.h"
 
 #include "app/MainBrowse.h"
-#include "app/MainTwips.h"
+#include "app/Twips.h"
 #include "app/StartupCommands.h"
 #include "profiles/ProfileStore.h"
 

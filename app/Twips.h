@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QRect>
 #include <QtGlobal>
 
@@ -22,11 +23,16 @@ public:
     {
         return QRect(x(left), y(top), x(width), y(height));
     }
+    void place(QWidget* widget, int left, int top, int width, int height) const;
     int toTwipsX(int pixels) const { return qRound(pixels * kTwipsPerInch / dpiX_); }
 
 private:
     double dpiX_;
     double dpiY_;
 };
+
+// The font of every window of the program: Tahoma 8.25 pt (the platform substitutes a
+// near face where Tahoma is missing).
+QFont WindowFont();
 
 }  // namespace zandor::app
