@@ -10,9 +10,9 @@
 #include "support/FakeSerialPort.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QList>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -25,8 +25,7 @@ public:
     explicit MainWindowHarness(platform::ISerialPort* port = nullptr,
                                platform::IEventPump* pump = nullptr)
         : store(dir.filePath(QStringLiteral("Zandor.ini"))),
-          port_(port ? port : &fakePort),
-          pump_(pump ? pump : &fakePump)
+          port_(port ? port : &fakePort), pump_(pump ? pump : &fakePump)
     {
         app::SetMessageBoxHook([this](const app::MessageBoxRequest& box) {
             boxes.append(box);
@@ -38,29 +37,27 @@ public:
     {
         window.reset();
         app::SetMessageBoxHook({});
+        QDir::setCurrent(cwdBefore_);
     }
 
+    // The profile's relative file names then resolve in the harness's folder.
+    void enterFolder() { QDir::setCurrent(dir.path()); }
     app::frmMain& start(const QString& commandLine = QString())
     {
         window = std::make_unique<app::frmMain>(store, *port_, *pump_, commandLine);
         window->Load();
         return *window;
     }
-    // Closes the window as its close box would and returns whether it went.
-    bool closeWindow() { return window->close(); }
-
     template <typename T>
     T* control(const char* name) const
     {
-        T* found = window->findChild<T*>(QLatin1String(name));
-        if (!found)
-            qWarning("no control named %s", name);
-        return found;
+        return window->findChild<T*>(QLatin1String(name));
     }
+    void click(const char* name) const { control<QAbstractButton>(name)->click(); }
+    QLineEdit* fileField() const { return control<QLineEdit>("txtC167ApplFile"); }
     QString panel(int number) const
     {
-        const QByteArray name = "staPanel" + QByteArray::number(number);
-        return control<QLabel>(name.constData())->text();
+        return control<QLabel>(("staPanel" + QByteArray::number(number)).constData())->text();
     }
     QStringList boxTexts() const
     {
@@ -83,6 +80,7 @@ public:
     std::unique_ptr<app::frmMain> window;
 
 private:
+    QString cwdBefore_ = QDir::currentPath();
     platform::ISerialPort* port_;
     platform::IEventPump* pump_;
 };
