@@ -9,54 +9,45 @@
 #include "profiles/ProfileStore.h"
 
 #include <QDialog>
+#include <QList>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QVector>
 #include <functional>
-#include <memory>
 
 namespace zandor::testkit {
 
-// What the main window does for the profile manager, counted.
-class FakeProfileHost : public manager::IProfileHost {
-public:
+// What the main window does for the profile manager, counted; a port that cannot open
+// shows its error box, as the main window does.
+struct FakeProfileHost : manager::IProfileHost {
     profiles::ProfileData& currentProfile() override { return current; }
     void FormCaptionUpdate() override { ++captionUpdates; }
-    void OpenCommPort() override { ++portOpenings; }
-
+    void OpenCommPort() override
+    {
+        ++portOpenings;
+        if (portFails)
+            app::ShowMessageBox(nullptr, {}, QStringLiteral("Comm port error."), QMessageBox::Critical);
+    }
     profiles::ProfileData current;
-    int captionUpdates = 0;
-    int portOpenings = 0;
+    int captionUpdates = 0, portOpenings = 0;
+    bool portFails = false;
 };
 
 // A fresh store holding the profile "Default", and the message boxes shown meanwhile.
 struct StoreFixture {
-    StoreFixture()
-        : settings(std::make_unique<platform::QtSettingsStore>(dir.path() + QStringLiteral("/Zandor.ini"))),
-          profiles(*settings, [this](const QString& text) { warnings << text; })
-    {
-        profiles.EnsureDefaultProfile();
-        app::SetMessageBoxHook([this](const app::MessageBoxRequest& box) { boxes << box; });
-    }
+    StoreFixture() { profiles.EnsureDefaultProfile(); app::SetMessageBoxHook([this](const auto& box) { boxes << box; }); }
     ~StoreFixture() { app::SetMessageBoxHook({}); }
-
-    QString stored(const QString& section, const QString& key)
-    {
-        return settings->readKey(section, key, QStringLiteral("<missing>"));
-    }
+    QString stored(const QString& section, const QString& key) { return settings.readKey(section, key, QStringLiteral("<missing>")); }
+    auto section(const QString& name) { return settings.readSection(name); }
 
     QTemporaryDir dir;
-    std::unique_ptr<platform::QtSettingsStore> settings;
-    profiles::ProfileStore profiles;
-    QStringList warnings;
-    QVector<app::MessageBoxRequest> boxes;
+    platform::QtSettingsStore settings{dir.path() + QStringLiteral("/Zandor.ini")};
+    profiles::ProfileStore profiles{settings, [](const QString&) {}};
+    QList<app::MessageBoxRequest> boxes;
 };
 
-// Runs `showModal` (which enters the dialog's modal loop) and, once the loop runs,
-// `actions`. The dialog is hidden afterwards in any case, so a failed check never
-// leaves the test waiting in the loop.
-inline void RunModal(QDialog& dialog, const std::function<void()>& showModal,
-                     const std::function<void()>& actions)
+// Runs `showModal` and, once its modal loop runs, `actions`; the dialog is hidden
+// afterwards in any case, so a failed check never leaves the test waiting.
+inline void RunModal(QDialog& dialog, const std::function<void()>& showModal, const std::function<void()>& actions)
 {
     QTimer::singleShot(0, &dialog, [&dialog, actions] {
         actions();

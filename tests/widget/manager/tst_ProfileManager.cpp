@@ -1,12 +1,9 @@
 // The profile manager: showing, editing, applying, creating and deleting profiles.
 #include "ManagerTestKit.h"
-#include "manager/FileBrowsing.h"
 #include "manager/frmProfileProperties.h"
 #include "profiles/dialogs/frmProfileNew.h"
 
 #include <QComboBox>
-#include <QFrame>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -15,44 +12,35 @@
 #include <QTest>
 
 using namespace zandor;
-using testkit::RunModal;
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-const QString kDefault = QStringLiteral("Default");
+const QString kDefault = u"Default"_s;
 
-// One profile manager over a fresh store, the active profile loaded as at start-up.
+// One profile manager over a fresh store holding `extra` besides "Default", the active
+// profile loaded as at start-up.
 struct Manager {
-    explicit Manager(const QString& active = kDefault)
+    explicit Manager(const QString& active = kDefault, const QStringList& extra = {}, QWidget* owner = nullptr)
     {
+        for (const QString& name : extra)
+            store.profiles.NewProfile(name);
         store.profiles.LoadProfile(active, host.current);
-        store.warnings.clear();
-        dialog = std::make_unique<manager::frmProfileProperties>(host, store.profiles, &iconSource);
+        dialog.reset(new manager::frmProfileProperties(host, store.profiles, &iconSource, owner));
     }
-
-    template <typename T>
-    T* find(const QString& name)
-    {
-        T* child = dialog->findChild<T*>(name);
-        if (!child)
-            qWarning("no control %s", qPrintable(name));
-        return child;
-    }
-    QComboBox* list(const char* name) { return find<QComboBox>(QLatin1String(name)); }
-    QLineEdit* field(const char* name) { return find<QLineEdit>(QLatin1String(name)); }
-    QPushButton* button(const char* name) { return find<QPushButton>(QLatin1String(name)); }
-    QListWidget* profileList() { return find<QListWidget>(QStringLiteral("lstProfiles")); }
-    bool applyEnabled() { return button("cmdApply")->isEnabled(); }
-    QString stored(const QString& key, const QString& profile = kDefault)
-    {
-        return store.stored(profile, key);
-    }
-    void run(const std::function<void()>& actions)
-    {
-        RunModal(*dialog, [this] { dialog->ShowModal(); }, actions);
-    }
+    template <typename T = QPushButton>
+    T* get(const QString& name) { return dialog->findChild<T*>(name); }
+    QString text(const QString& combo) { return get<QComboBox>(combo)->currentText(); }
+    QLineEdit* field(const QString& name) { return get<QLineEdit>(name); }
+    QListWidget* profiles() { return get<QListWidget>(u"lstProfiles"_s); }
+    void click(const QString& button) { get(button)->click(); }
+    bool enabled(const QString& button = u"cmdApply"_s) { return get(button)->isEnabled(); }
+    void select(const QString& name) { profiles()->setCurrentItem(profiles()->findItems(name, Qt::MatchExactly).value(0)); }
+    QString stored(const QString& key, const QString& profile = kDefault) { return store.stored(profile, key); }
+    void write(const QString& key, const QString& value) { store.settings.writeKey(kDefault, key, value); }
+    void run(const std::function<void()>& actions) { testkit::RunModal(*dialog, [this] { dialog->ShowModal(); }, actions); }
     // A pick in a drop-down list, the way the keyboard makes it.
-    static void pickNext(QComboBox* list) { QTest::keyClick(list, Qt::Key_Down); }
+    void pickNext(const QString& combo) { QTest::keyClick(get<QComboBox>(combo), Qt::Key_Down); }
 
     testkit::StoreFixture store;
     testkit::FakeProfileHost host;
@@ -66,342 +54,191 @@ class ProfileManagerTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void onlyTheGeneralPageIsReachable()
-    {
-        Manager m;
-        m.run([&] {
-            auto* tabs = m.find<QTabWidget>(QStringLiteral("Tab1"));
-            QCOMPARE(tabs->count(), 1);
-            QCOMPARE(tabs->tabText(0), QStringLiteral("&General"));
-            QVERIFY(m.find<QFrame>(QStringLiteral("fraTab1_1"))->isVisible());
-            for (int page = 2; page <= 6; ++page)
-                QVERIFY(!m.find<QFrame>(QStringLiteral("fraTab1_%1").arg(page))->isVisible());
-            QVERIFY(!m.find<QGroupBox>(QStringLiteral("fraOverview"))->isVisible());
-            // The pages lie on the tab strip's client area.
-            QVERIFY(tabs->geometry().contains(m.find<QFrame>(QStringLiteral("fraTab1_1"))->geometry()));
-            QCOMPARE(m.dialog->windowTitle(), QStringLiteral("Profile Manager"));
-            const int dpiX = m.dialog->logicalDpiX();
-            QCOMPARE(m.button("cmdOK")->x(), (3300 * dpiX + 720) / 1440);
-            QCOMPARE(m.button("cmdApply")->text(), QStringLiteral("&Apply"));
-            QVERIFY(m.button("cmdOK")->isDefault());
-            QVERIFY(!m.field("txtCOMInBuffersize")->isEnabled());
-        });
-    }
-
-    void serialSettingsShowAndCollectUnchanged()
+    void okWithoutEditShowsAndCollectsUnchanged()
     {
         Manager m;
         m.host.current.COMPort = 9;  // not what is stored: OK must reload it
-        m.store.settings->deleteKey(kDefault, QStringLiteral("IndBusyMask"));
+        m.store.settings.deleteKey(kDefault, u"IndBusyMask"_s);
         m.run([&] {
-            QCOMPARE(m.list("cboCOMBaudRate")->currentText(), QStringLiteral("38400"));
-            QCOMPARE(m.list("cboCOMParity")->currentText(), QStringLiteral("None"));
-            QCOMPARE(m.list("cboCOMDataBits")->currentText(), QStringLiteral("8"));
-            QCOMPARE(m.list("cboCOMStopBits")->currentText(), QStringLiteral("1"));
-            QCOMPARE(m.list("cboCOMPort")->currentText(), QStringLiteral("1"));
-            QCOMPARE(m.list("cboCPU")->currentText(), QStringLiteral("C167"));
-            QCOMPARE(m.field("txtC167ApplFile")->text(), QStringLiteral("Appl.sre"));
-            QCOMPARE(m.profileList()->currentItem()->text(), kDefault);
-            QVERIFY(!m.applyEnabled());
-            m.button("cmdOK")->click();  // no edit: OK still applies
+            QCOMPARE(m.get<QTabWidget>(u"Tab1"_s)->count(), 1);
+            const QStringList shown{m.text("cboCOMBaudRate"), m.text("cboCOMParity"), m.text("cboCOMDataBits"),
+                                    m.text("cboCOMStopBits"), m.text("cboCOMPort"), m.text("cboCPU")};
+            QCOMPARE(shown, (QStringList{u"38400"_s, u"None"_s, u"8"_s, u"1"_s, u"1"_s, u"C167"_s}));
+            QCOMPARE(m.profiles()->currentItem()->text(), kDefault);
+            QVERIFY(!m.enabled());
+            m.click("cmdOK");
+            QVERIFY(!m.dialog->isVisible());
         });
-        QVERIFY(!m.dialog->isVisible());
-        QCOMPARE(m.stored(QStringLiteral("COMSettings")), QStringLiteral("38400,N,8,1"));
-        QCOMPARE(m.stored(QStringLiteral("IndBusyMask")), QString());  // written again
+        QCOMPARE(m.stored("COMSettings"), u"38400,N,8,1"_s);
+        QCOMPARE(m.stored("IndBusyMask"), QString());  // written again
         QCOMPARE(m.host.current.COMPort, qint16(1));
-        QCOMPARE(m.host.current.Name, kDefault);
         QCOMPARE(m.host.captionUpdates, 1);
         QCOMPARE(m.host.portOpenings, 1);
     }
 
-    void parityLetterIsNormalisedAndC168LoaderForced()
+    void applyNormalisesParityForcesC168LoaderAndStaysOpenOnPortError()
     {
         Manager m;
-        m.store.settings->writeKey(kDefault, QStringLiteral("COMSettings"), QStringLiteral("19200,e,7,2"));
-        m.store.settings->writeKey(kDefault, QStringLiteral("C168LoaderFile"), QStringLiteral("Mine.sre"));
+        m.write("COMSettings", "19200,e,7,2");
+        m.write("C168LoaderFile", "Mine.sre");
+        m.host.portFails = true;
         m.run([&] {
-            QCOMPARE(m.list("cboCOMParity")->currentText(), QStringLiteral("Even"));
-            QCOMPARE(m.list("cboCOMBaudRate")->currentText(), QStringLiteral("19200"));
-            // Changing only the processor type makes Apply available.
-            QVERIFY(!m.applyEnabled());
-            Manager::pickNext(m.list("cboCPU"));
-            QCOMPARE(m.list("cboCPU")->currentText(), QStringLiteral("ST10F168"));
-            QVERIFY(m.applyEnabled());
-            m.button("cmdApply")->click();
-            QVERIFY(m.dialog->isVisible());  // Apply keeps the dialog open...
-            QVERIFY(m.applyEnabled());       // ...and Apply available
-            m.button("cmdApply")->click();
+            QCOMPARE(m.text("cboCOMParity"), u"Even"_s);
+            QVERIFY(!m.enabled());
+            m.pickNext("cboCPU");
+            QVERIFY(m.enabled());
+            m.click("cmdApply");
+            QVERIFY(m.dialog->isVisible());
+            QVERIFY(m.enabled());
         });
-        QCOMPARE(m.stored(QStringLiteral("COMSettings")), QStringLiteral("19200,E,7,2"));
-        QCOMPARE(m.stored(QStringLiteral("C168LoaderFile")), QStringLiteral("LoaderC168.sre"));
-        QCOMPARE(m.stored(QStringLiteral("ProcessorCode")), QStringLiteral("ST10F168"));
-        QCOMPARE(m.host.current.ProcessorCode, QStringLiteral("ST10F168"));
-        QCOMPARE(m.host.portOpenings, 2);
+        QCOMPARE(m.store.boxes.size(), 1);
+        QCOMPARE(m.host.portOpenings, 1);
+        QCOMPARE((QStringList{m.stored("COMSettings"), m.stored("C168LoaderFile"), m.stored("ProcessorCode")}),
+                 (QStringList{u"19200,E,7,2"_s, u"LoaderC168.sre"_s, u"ST10F168"_s}));
     }
 
-    void deleteIsRefusedForDefaultInAnyCase()
-    {
-        Manager m(QStringLiteral("default"));
-        m.store.profiles.NewProfile(QStringLiteral("Bench"));
-        m.run([&] {
-            QListWidget* profiles = m.profileList();
-            QCOMPARE(profiles->currentItem()->text(), kDefault);  // found without regard to case
-            QVERIFY(!m.applyEnabled());
-            QVERIFY(!m.button("cmdDelete")->isEnabled());
-            const int bench = profiles->row(profiles->findItems(QStringLiteral("Bench"), Qt::MatchExactly).value(0));
-            profiles->setCurrentRow(bench);
-            QVERIFY(m.button("cmdDelete")->isEnabled());
-            QVERIFY(m.applyEnabled());  // not the active profile
-            profiles->setCurrentRow(profiles->row(profiles->findItems(kDefault, Qt::MatchExactly).value(0)));
-            QVERIFY(!m.button("cmdDelete")->isEnabled());
-            m.button("cmdDelete")->click();
-        });
-        QCOMPARE(m.store.stored(QStringLiteral("Profiles"), kDefault), kDefault);
-    }
-
-    void editCancelReopenKeepsEditsUnsaved()
+    void editCancelReopenKeepsEditsAndTheMainWindowsSave()
     {
         Manager m;
-        m.run([&] {
-            Manager::pickNext(m.list("cboCOMBaudRate"));
-            QCOMPARE(m.list("cboCOMBaudRate")->currentText(), QStringLiteral("57600"));
-            QVERIFY(m.applyEnabled());
-            m.button("cmdCancel")->click();
-        });
-        QCOMPARE(m.stored(QStringLiteral("COMSettings")), QStringLiteral("38400,N,8,1"));
+        m.run([&] { m.pickNext("cboCOMBaudRate"); m.click("cmdCancel"); });
+        QCOMPARE(m.stored("COMSettings"), u"38400,N,8,1"_s);
         QCOMPARE(m.host.portOpenings, 0);
+        // The main window saves the application file meanwhile.
+        m.host.current.C167ApplFile = u"/work/Release.sre"_s;
+        m.store.profiles.SaveProfile(kDefault, m.host.current);
         m.run([&] {
-            QCOMPARE(m.list("cboCOMBaudRate")->currentText(), QStringLiteral("57600"));
-            QVERIFY(m.applyEnabled());
-            m.button("cmdOK")->click();
+            QCOMPARE(m.text("cboCOMBaudRate"), u"57600"_s);
+            QCOMPARE(m.field("txtC167ApplFile")->text(), u"/work/Release.sre"_s);
+            QVERIFY(m.enabled());
+            m.click("cmdOK");
         });
-        QCOMPARE(m.stored(QStringLiteral("COMSettings")), QStringLiteral("57600,N,8,1"));
-        QCOMPARE(m.host.current.COMSettings, QStringLiteral("57600,N,8,1"));
-
-        // The close box discards unapplied edits: the next showing loads afresh.
-        m.run([&] {
-            Manager::pickNext(m.list("cboCOMStopBits"));
-            m.dialog->close();
-        });
-        m.run([&] {
-            QCOMPARE(m.list("cboCOMStopBits")->currentText(), QStringLiteral("1"));
-            QVERIFY(!m.applyEnabled());
-        });
-        QCOMPARE(m.stored(QStringLiteral("COMSettings")), QStringLiteral("57600,N,8,1"));
+        QCOMPARE((QStringList{m.stored("COMSettings"), m.stored("C167ApplFile")}),
+                 (QStringList{u"57600,N,8,1"_s, u"/work/Release.sre"_s}));
+        // The close box discards unapplied edits.
+        m.run([&] { m.pickNext("cboCOMStopBits"); m.dialog->close(); });
+        m.run([&] { QCOMPARE(m.text("cboCOMStopBits"), u"1"_s); QVERIFY(!m.enabled()); });
     }
 
-    void applicationFileSavedByMainWindowSurvivesOk()
+    void keyFiltersAndTextThatDoesNotConvert()
     {
         Manager m;
-        m.run([&] { m.button("cmdOK")->click(); });
-
-        // The main window changes and saves the CPU flash application file meanwhile.
-        m.host.current.C167ApplFile = QStringLiteral("/work/Release.sre");
-        m.store.profiles.SaveProfile(m.host.current.Name, m.host.current);
+        // The offset is longer than its field shows, and is not cut when left alone.
+        QList<QPair<QString, QString>> expected{{"COMSettings", "38400,X,8,1"}, {"COMPort", "7"},
+                                                {"COMInBufferSize", "4096"}, {"IndFailActLev", "1"},
+                                                {"DS1994ApplFileOffset", "0001234567"}};
+        for (const auto& [key, value] : expected)
+            m.write(key, value);
         m.run([&] {
-            QCOMPARE(m.field("txtC167ApplFile")->text(), QStringLiteral("/work/Release.sre"));
-            QVERIFY(!m.applyEnabled());
-            Manager::pickNext(m.list("cboCOMDataBits"));  // "8" is last: stays
-            Manager::pickNext(m.list("cboCOMPort"));
-            m.button("cmdCancel")->click();
-        });
-
-        // And once more while the dialog holds an unapplied edit.
-        m.host.current.AMD29F0x0ApplFile = QStringLiteral("Ext.bin");
-        m.store.profiles.SaveProfile(m.host.current.Name, m.host.current);
-        m.run([&] {
-            QCOMPARE(m.list("cboCOMPort")->currentText(), QStringLiteral("2"));
-            QVERIFY(m.applyEnabled());
-            m.button("cmdOK")->click();
-        });
-        QCOMPARE(m.stored(QStringLiteral("C167ApplFile")), QStringLiteral("/work/Release.sre"));
-        QCOMPARE(m.stored(QStringLiteral("AMD29F0x0ApplFile")), QStringLiteral("Ext.bin"));
-        QCOMPARE(m.stored(QStringLiteral("COMPort")), QStringLiteral("2"));
-    }
-
-    void textThatDoesNotConvertKeepsTheStoredValue()
-    {
-        Manager m;
-        m.store.settings->writeKey(kDefault, QStringLiteral("COMSettings"), QStringLiteral("38400,X,8,1"));
-        m.store.settings->writeKey(kDefault, QStringLiteral("COMPort"), QStringLiteral("7"));
-        m.store.settings->writeKey(kDefault, QStringLiteral("COMInBufferSize"), QStringLiteral("4096"));
-        m.store.settings->writeKey(kDefault, QStringLiteral("IndFailActLev"), QStringLiteral("1"));
-        m.store.settings->writeKey(kDefault, QStringLiteral("IndBusyActLev"), QStringLiteral("255"));
-        m.store.settings->writeKey(kDefault, QStringLiteral("DS1994ApplFileOffset"), QStringLiteral("0001234567"));
-        m.run([&] {
-            QCOMPARE(m.list("cboCOMParity")->currentIndex(), -1);  // never had a selection
-            QCOMPARE(m.list("cboCOMPort")->currentIndex(), -1);
+            QCOMPARE(m.get<QComboBox>(u"cboCOMParity"_s)->currentIndex(), -1);
             m.field("txtIndFailActLev")->clear();
-            m.field("txtCOMInBuffersize")->setText(QStringLiteral("lots"));
-            m.button("cmdApply")->click();
+            m.field("txtCOMInBuffersize")->setText(u"lots"_s);
+            auto type = [&m](const QString& name, const QString& keys) {
+                QTest::keyClicks(m.field(name), keys);
+                return m.field(name)->text();
+            };
+            for (const char* name : {"txtIndBusyMask", "txtAT45D0x1ApplFileOffset", "txtIndBusyActLev"})
+                m.field(name)->clear();
+            QCOMPARE(type("txtIndBusyMask", "g- x7Cc123"), u"7Cc1"_s);
+            QCOMPARE(type("txtAT45D0x1ApplFileOffset", "0g0ab12cd9"), u"00ab12cd"_s);
+            QCOMPARE(type("txtIndBusyActLev", "a2 1"), u"1"_s);
+            QTest::keyClick(m.field("txtIndBusyActLev"), Qt::Key_Backspace);
+            QCOMPARE(type("txtIndBusyActLev", "20"), u"0"_s);
+            m.click("cmdApply");
         });
-        QCOMPARE(m.stored(QStringLiteral("COMSettings")), QStringLiteral("38400,X,8,1"));
-        QCOMPARE(m.stored(QStringLiteral("COMPort")), QStringLiteral("7"));
-        QCOMPARE(m.stored(QStringLiteral("COMInBufferSize")), QStringLiteral("4096"));
-        QCOMPARE(m.stored(QStringLiteral("IndFailActLev")), QStringLiteral("1"));
-        // Values longer than their field shows are not cut when left alone.
-        QCOMPARE(m.stored(QStringLiteral("IndBusyActLev")), QStringLiteral("255"));
-        QCOMPARE(m.stored(QStringLiteral("DS1994ApplFileOffset")), QStringLiteral("0001234567"));
+        expected << qMakePair(u"IndBusyMask"_s, u"7Cc1"_s) << qMakePair(u"IndBusyActLev"_s, u"0"_s)
+                 << qMakePair(u"AT45D0x1ApplFileOffset"_s, u"00ab12cd"_s);
+        for (const auto& [key, value] : expected)
+            QCOMPARE(m.stored(key), value);
     }
 
     void unlistedActiveProfileIsNeverSaved()
     {
-        Manager m(QStringLiteral("Ghost"));  // never registered
-        const auto before = m.store.settings->readSection(QStringLiteral("Profiles"));
+        Manager m(u"Ghost"_s);  // never registered
+        const auto before = m.store.section(u"Profiles"_s);
         m.run([&] {
-            QVERIFY(m.profileList()->selectedItems().isEmpty());
-            QVERIFY(!m.button("cmdDelete")->isEnabled());
-            m.button("cmdOK")->click();
+            QVERIFY(m.profiles()->selectedItems().isEmpty());
+            QVERIFY(!m.enabled("cmdDelete"));
+            m.pickNext("cboCOMBaudRate");
+            m.click("cmdApply");
+            m.click("cmdOK");
+            QVERIFY(!m.dialog->isVisible());
         });
-        QVERIFY(!m.dialog->isVisible());
-        QCOMPARE(m.store.boxes.size(), 1);
-        QVERIFY(m.store.boxes.at(0).text.contains(QStringLiteral("Ghost")));
-        QVERIFY(m.store.settings->readSection(QStringLiteral("Ghost")).isEmpty());
-        QVERIFY(m.store.settings->readSection(QString()).isEmpty());
-        QCOMPARE(m.store.settings->readSection(QStringLiteral("Profiles")), before);
+        QCOMPARE(m.store.boxes.size(), 2);  // both refused
+        QVERIFY(m.store.boxes.value(0).text.contains(u"Ghost"_s));
+        QVERIFY(m.store.section(u"Ghost"_s).isEmpty());
+        QVERIFY(m.store.section(QString()).isEmpty());
+        QCOMPARE(m.store.section(u"Profiles"_s), before);
         QCOMPARE(m.host.portOpenings, 0);
     }
 
-    void deletingProfilesKeepsTheDialogWorking()
+    void deleteRefusesDefaultAndSurvivesLosingTheActiveProfile()
     {
-        Manager m(QStringLiteral("Bench"));
-        m.store.profiles.NewProfile(QStringLiteral("Bench"));
-        m.store.profiles.NewProfile(QStringLiteral("Spare"));
-        m.store.profiles.LoadProfile(QStringLiteral("Bench"), m.host.current);
-        m.dialog = std::make_unique<manager::frmProfileProperties>(m.host, m.store.profiles, &m.iconSource);
+        Manager m(u"default"_s, {u"Bench"_s, u"Spare"_s});
         m.run([&] {
-            QListWidget* profiles = m.profileList();
-            // Another profile: the list is refilled and the active one selected again.
-            profiles->setCurrentItem(profiles->findItems(QStringLiteral("Spare"), Qt::MatchExactly).value(0));
-            m.button("cmdDelete")->click();
-            QVERIFY(profiles->findItems(QStringLiteral("Spare"), Qt::MatchExactly).isEmpty());
-            QCOMPARE(profiles->currentItem()->text(), QStringLiteral("Bench"));
-            QVERIFY(!m.applyEnabled());
-            // The active profile itself: nothing stays selected.
-            m.button("cmdDelete")->click();
-            QVERIFY(profiles->selectedItems().isEmpty());
-            QVERIFY(!m.button("cmdDelete")->isEnabled());
-            m.button("cmdOK")->click();
+            QCOMPARE(m.profiles()->currentItem()->text(), kDefault);  // found without regard to case
+            QVERIFY(!m.enabled("cmdDelete"));
+            m.select("Spare");
+            QVERIFY(m.enabled("cmdDelete") && m.enabled());  // not the active profile
+            m.click("cmdDelete");
+            QVERIFY(m.profiles()->findItems(u"Spare"_s, Qt::MatchExactly).isEmpty());
+            QCOMPARE(m.profiles()->currentItem()->text(), kDefault);
+            QVERIFY(!m.enabled());
+            m.click("cmdDelete");
+            m.dialog->close();
         });
-        QCOMPARE(m.store.stored(QStringLiteral("Profiles"), QStringLiteral("Spare")), QStringLiteral("<missing>"));
-        QVERIFY(m.store.settings->readSection(QStringLiteral("Spare")).isEmpty());
-        QVERIFY(m.store.settings->readSection(QStringLiteral("Bench")).isEmpty());  // not re-created
-        QCOMPARE(m.store.boxes.size(), 1);
-        m.run([&] { m.button("cmdCancel")->click(); });  // still opens
-        QCOMPARE(m.host.current.Name, QStringLiteral("Bench"));
-    }
-
-    void newProfileAppearsAndSelectionStaysActive()
-    {
-        Manager m;
-        m.store.profiles.NewProfile(QStringLiteral("Bench"));
-        m.store.settings->writeKey(QStringLiteral("Bench"), QStringLiteral("COMSettings"), QStringLiteral("9600,O,7,2"));
+        QCOMPARE(m.store.stored("Profiles", kDefault), kDefault);
+        QCOMPARE(m.store.stored("Profiles", "Spare"), u"<missing>"_s);
+        m.store.profiles.LoadProfile(u"Bench"_s, m.host.current);
         m.run([&] {
-            auto answer = [&m](const QString& name) {
-                QTimer::singleShot(0, m.dialog.get(), [&m, name] {
-                    auto* dialog = m.dialog->findChild<profiles::frmProfileNew*>();
-                    QVERIFY(dialog && dialog->isVisible());
-                    dialog->findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(name);
-                    dialog->findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
-                });
-            };
-            answer(QStringLiteral("Lab"));
-            m.button("cmdNew")->click();
-            QVERIFY(!m.profileList()->findItems(QStringLiteral("Lab"), Qt::MatchExactly).isEmpty());
-            QCOMPARE(m.profileList()->currentItem()->text(), kDefault);
-            answer(QStringLiteral("Bench"));  // an existing name: reset from "Default"
-            m.button("cmdNew")->click();
-            m.button("cmdCancel")->click();
+            QCOMPARE(m.profiles()->currentItem()->text(), u"Bench"_s);
+            m.click("cmdDelete");  // the active profile: nothing stays selected
+            QVERIFY(m.profiles()->selectedItems().isEmpty());
+            QVERIFY(!m.enabled("cmdDelete"));
+            m.click("cmdOK");
         });
-        QCOMPARE(m.stored(QStringLiteral("COMSettings"), QStringLiteral("Bench")), QStringLiteral("38400,N,8,1"));
-        QCOMPARE(m.stored(QStringLiteral("C167ApplFile"), QStringLiteral("Lab")), QStringLiteral("Appl.sre"));
-    }
-
-    void keyFiltersAndLengthLimits()
-    {
-        Manager m;
-        m.run([&] {
-            QLineEdit* mask = m.field("txtIndBusyMask");
-            mask->clear();
-            QTest::keyClicks(mask, QStringLiteral("g- x7Cc"));
-            QCOMPARE(mask->text(), QStringLiteral("7Cc"));
-            QTest::keyClick(mask, Qt::Key_Backspace);
-            QCOMPARE(mask->text(), QStringLiteral("7C"));
-            QTest::keyClicks(mask, QStringLiteral("123"));
-            QCOMPARE(mask->text(), QStringLiteral("7C12"));  // at most four characters
-
-            QLineEdit* level = m.field("txtIndFailActLev");
-            level->clear();
-            QTest::keyClicks(level, QStringLiteral("a2 "));
-            QVERIFY(level->text().isEmpty());
-            QTest::keyClicks(level, QStringLiteral("10"));
-            QCOMPARE(level->text(), QStringLiteral("1"));
-
-            QLineEdit* offset = m.field("txtAT45D0x1ApplFileOffset");
-            offset->clear();
-            QTest::keyClicks(offset, QStringLiteral("00ab12cd9"));
-            QCOMPARE(offset->text(), QStringLiteral("00ab12cd"));
-            QVERIFY(m.applyEnabled());
-            m.button("cmdApply")->click();
-        });
-        QCOMPARE(m.stored(QStringLiteral("IndBusyMask")), QStringLiteral("7C12"));
-        QCOMPARE(m.stored(QStringLiteral("IndFailActLev")), QStringLiteral("1"));
-        QCOMPARE(m.stored(QStringLiteral("AT45D0x1ApplFileOffset")), QStringLiteral("00ab12cd"));
+        QVERIFY(m.store.section(u"Bench"_s).isEmpty());  // not re-created
+        m.run([&] { QVERIFY(m.dialog->isVisible()); });
     }
 
     void browseButtonsAskForAFile()
     {
-        QCOMPARE(manager::ToQtFileFilter(QStringLiteral("S-Record File (*.sre)|*.sre|Binary File (*.bin)|*.bin")),
-                 QStringLiteral("S-Record File (*.sre);;Binary File (*.bin)"));
-        QCOMPARE(manager::ToQtFileFilter(QStringLiteral("All|*.sre;*.bin|Dangling")),
-                 QStringLiteral("All (*.sre *.bin)"));
-
         Manager m;
-        QStringList titles, filters, lastPaths;
-        QString answer = QStringLiteral("/boards/LoaderNew.sre");
-        m.dialog->setOpenFileDialog([&](QWidget*, const QString& title, const QString& filter,
-                                        const QString& lastPath) {
-            titles << title;
-            filters << filter;
-            lastPaths << lastPath;
+        QStringList asked;
+        QString answer = u"/boards/LoaderNew.sre"_s;
+        m.dialog->setOpenFileDialog([&](QWidget*, const QString& title, const QString& filter, const QString& last) {
+            asked << title + u'|' + filter + u'|' + last;
             return answer;
         });
         m.run([&] {
-            m.button("cmdC167LoaderFileBrowse")->click();
+            m.click("cmdC167LoaderFileBrowse");
             QCOMPARE(m.field("txtC167LoaderFile")->text(), answer);
-            QVERIFY(m.applyEnabled());
             answer.clear();  // cancelled: the field keeps its text
-            m.button("cmdDS1994ApplFileBrowse")->click();
-            QCOMPARE(m.field("txtDS1994ApplFile")->text(), QStringLiteral("ApplDS1994.sre"));
-            m.button("cmdPreLoaderFileBrowse")->click();
+            m.click("cmdDS1994ApplFileBrowse");
+            QCOMPARE(m.field("txtDS1994ApplFile")->text(), u"ApplDS1994.sre"_s);
         });
-        QCOMPARE(titles, QStringList(3, QStringLiteral("Select a File")));
-        QCOMPARE(filters, (QStringList{QStringLiteral("S-Record File (*.sre)"),
-                                       QStringLiteral("S-Record File (*.sre);;Binary File (*.bin)"),
-                                       QStringLiteral("Binary File (*.bin)")}));
-        QCOMPARE(lastPaths.value(1), QStringLiteral("/boards/LoaderNew.sre"));
+        QCOMPARE(asked.value(1), u"Select a File|S-Record File (*.sre);;Binary File (*.bin)|/boards/LoaderNew.sre"_s);
     }
 
-    void dialogsGoWithTheirOwner()
+    void newProfilesAndDialogsGoWithTheirOwner()
     {
-        testkit::StoreFixture store;
-        testkit::FakeProfileHost host;
-        store.profiles.LoadProfile(kDefault, host.current);
         auto* mainWindow = new QWidget;
-        QPointer<manager::frmProfileProperties> dialog =
-            new manager::frmProfileProperties(host, store.profiles, mainWindow, mainWindow);
-        RunModal(*dialog, [&] { dialog->ShowModal(); }, [&] {
-            QTimer::singleShot(0, dialog, [&] {
-                dialog->findChild<profiles::frmProfileNew*>()->findChild<QPushButton*>(
-                    QStringLiteral("cmdCancel"))->click();
+        Manager m(kDefault, {}, mainWindow);
+        m.run([&] {
+            QTimer::singleShot(0, m.dialog.get(), [&m] {
+                auto* dialog = m.dialog->findChild<profiles::frmProfileNew*>();
+                dialog->findChild<QLineEdit*>(u"txtName"_s)->setText(u"Lab"_s);
+                dialog->findChild<QPushButton*>(u"cmdOK"_s)->click();
             });
-            dialog->findChild<QPushButton*>(QStringLiteral("cmdNew"))->click();
+            m.click("cmdNew");
+            QCOMPARE(m.profiles()->findItems(u"Lab"_s, Qt::MatchExactly).size(), 1);
+            QCOMPARE(m.profiles()->currentItem()->text(), kDefault);
         });
+        QCOMPARE(m.stored("C167ApplFile", "Lab"), u"Appl.sre"_s);
+        QPointer<manager::frmProfileProperties> dialog = m.dialog.release();
         QPointer<profiles::frmProfileNew> newDialog = dialog->findChild<profiles::frmProfileNew*>();
         QVERIFY(newDialog);
         delete mainWindow;
-        QVERIFY(!dialog);
-        QVERIFY(!newDialog);
+        QVERIFY(!dialog && !newDialog);
     }
 };
 
