@@ -8,300 +8,159 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-using zandor::platform::DecodeSettingsName;
-using zandor::platform::EncodeSettingsName;
-using zandor::platform::KeyValueList;
-using zandor::platform::QtSettingsStore;
+using namespace zandor::platform;
 
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
-    QString iniPath() const { return dir_.filePath(QStringLiteral("Zandor/Zandor.ini")); }
-
-    QString fileText() const
+    QString ini() const { return dir_.filePath("Zandor/Zandor.ini"); }
+    QString fileText(const QString& path) const
     {
-        QFile file(iniPath());
-        if (!file.open(QIODevice::ReadOnly))
-            return QString();
-        return QString::fromUtf8(file.readAll());
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
     }
-
-    void writeFile(const QByteArray& text) const
-    {
-        QDir().mkpath(QFileInfo(iniPath()).absolutePath());
-        QFile file(iniPath());
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text);
-    }
-
     QTemporaryDir dir_;
 };
 
-QStringList KeysOf(const KeyValueList& pairs)
+QStringList SortedKeys(const KeyValueList& pairs)
 {
     QStringList keys;
     for (const auto& pair : pairs)
         keys << pair.first;
+    keys.sort();
     return keys;
 }
 
-const QStringList kAwkwardNames = {
-    QStringLiteral("Plain_name-1.2"), QStringLiteral("a/b"),       QStringLiteral("a\\b"),
-    QStringLiteral("//lead/and/trail//"), QStringLiteral("with blanks "), QStringLiteral("[x]"),
-    QStringLiteral("a=b"),            QStringLiteral("semi;colon"), QStringLiteral("#hash"),
-    QStringLiteral("100%"),           QStringLiteral("%2F"),        QStringLiteral("%"),
-    QStringLiteral("Grüße"),          QStringLiteral("日本"),        QStringLiteral("%General"),
-};
+const QStringList kAwkwardNames = {"Plain_name-1.2", "a/b", "a\\b", "//lead/and/trail//",
+                                   "with blanks ", "[x]", "a=b", "semi;colon", "#hash", "100%",
+                                   "%2F", "%", "Grüße", "日本", "%General"};
 
 }  // namespace
 
-TEST(SettingsNameCodec, RoundTripsAndKeepsPlainNamesReadable)
+TEST(SettingsNameCodec, EmptyNamesAndStrayPercentSigns)
 {
-    for (const QString& name : kAwkwardNames + QStringList{QString()}) {
-        const QString encoded = EncodeSettingsName(name);
-        EXPECT_FALSE(encoded.isEmpty()) << name.toStdString();
-        EXPECT_FALSE(encoded.contains(QLatin1Char('/')) || encoded.contains(QLatin1Char('\\')));
-        EXPECT_EQ(DecodeSettingsName(encoded), name) << name.toStdString();
-    }
-    EXPECT_EQ(EncodeSettingsName(QStringLiteral("Plain_name-1.2")), QStringLiteral("Plain_name-1.2"));
-    // A stray '%' in a hand-edited file is taken literally.
-    EXPECT_EQ(DecodeSettingsName(QStringLiteral("50%x")), QStringLiteral("50%x"));
-    EXPECT_EQ(DecodeSettingsName(QStringLiteral("x%2")), QStringLiteral("x%2"));
+    EXPECT_FALSE(EncodeSettingsName("").isEmpty());
+    EXPECT_EQ(DecodeSettingsName(EncodeSettingsName("")), "");
+    EXPECT_EQ(DecodeSettingsName("50%x"), "50%x");  // a hand-edited '%' is taken literally
 }
 
-TEST_F(SettingsStoreTest, AwkwardNamesSurviveWriteReadListAndDelete)
+TEST_F(SettingsStoreTest, AwkwardNamesAndValuesSurviveWriteReadListAndDelete)
 {
+    const QStringList values = {"38400,N,8,1", " lead", "trail ", "two\nlines",
+                                "@at",         "x;y#z", "\"q\"",  "C:\\dir\\Appl.sre"};
+    auto valueFor = [&](const QString& name) {
+        return values[kAwkwardNames.indexOf(name) % values.size()];
+    };
     {
-        QtSettingsStore store(iniPath());
-        for (const QString& name : kAwkwardNames)
-            store.writeKey(name, name, QStringLiteral("value of ") + name);
-        store.writeKey(QStringLiteral("List"), QStringLiteral("x"), QStringLiteral("1"));
-        for (const QString& name : kAwkwardNames)
-            store.writeKey(QStringLiteral("List"), name, name);
+        QtSettingsStore store(ini());
+        for (const QString& name : kAwkwardNames) {
+            store.writeKey(name, name, valueFor(name));
+            store.writeKey(name, "x", "1");
+        }
     }
-    // Names made of letters, digits, '_', '.' and '-' stay readable in the file.
-    EXPECT_TRUE(fileText().contains(QStringLiteral("[Plain_name-1.2]")));
-    EXPECT_TRUE(fileText().contains(QStringLiteral("\nPlain_name-1.2=")));
-
-    // A fresh QSettings instance reads everything back from the file.
-    QtSettingsStore store(iniPath());
+    EXPECT_TRUE(fileText(ini()).contains("[Plain_name-1.2]\nPlain_name-1.2="));
+    QtSettingsStore store(ini());
+    EXPECT_EQ(store.readKey("a", "b", "none"), "none");  // "a/b" is no nested group
     for (const QString& name : kAwkwardNames) {
-        EXPECT_EQ(store.readKey(name, name, QStringLiteral("missing")),
-                  QStringLiteral("value of ") + name)
-            << name.toStdString();
-        const KeyValueList pairs = store.readSection(name);
-        ASSERT_EQ(pairs.size(), 1) << name.toStdString();
-        EXPECT_EQ(pairs.first().first, name);
+        EXPECT_EQ(store.readKey(name, name, "missing"), valueFor(name)) << name.toStdString();
+        EXPECT_EQ(SortedKeys(store.readSection(name)), SortedKeys({{name, ""}, {"x", ""}}));
+        store.deleteKey(name, name);
     }
-    // "a/b" must not have become a nested group of "a" or a key "b" anywhere.
-    EXPECT_EQ(store.readKey(QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("none")),
-              QStringLiteral("none"));
-    QStringList listed = KeysOf(store.readSection(QStringLiteral("List")));
-    QStringList expected = kAwkwardNames + QStringList{QStringLiteral("x")};
-    listed.sort();
-    expected.sort();
-    EXPECT_EQ(listed, expected);
-
+    QtSettingsStore reread(ini());
     for (const QString& name : kAwkwardNames) {
-        store.deleteKey(QStringLiteral("List"), name);
-        store.deleteSection(name);
+        EXPECT_EQ(SortedKeys(reread.readSection(name)), QStringList{"x"}) << name.toStdString();
+        reread.deleteSection(name);
+        EXPECT_TRUE(QtSettingsStore(ini()).readSection(name).isEmpty()) << name.toStdString();
     }
-    QtSettingsStore reread(iniPath());
-    EXPECT_EQ(KeysOf(reread.readSection(QStringLiteral("List"))), QStringList{QStringLiteral("x")});
-    for (const QString& name : kAwkwardNames)
-        EXPECT_TRUE(reread.readSection(name).isEmpty()) << name.toStdString();
 }
 
 TEST_F(SettingsStoreTest, SectionsAndKeysMatchWithoutLetterCase)
 {
-    {
-        QtSettingsStore store(iniPath());
-        store.writeKey(QStringLiteral("Workshop"), QStringLiteral("COMPort"), QStringLiteral("3"));
-        EXPECT_EQ(store.readKey(QStringLiteral("workshop"), QStringLiteral("comport"), QString()),
-                  QStringLiteral("3"));
-        // A second spelling replaces the value under the first spelling.
-        store.writeKey(QStringLiteral("WORKSHOP"), QStringLiteral("comPORT"), QStringLiteral("4"));
-        store.writeKey(QStringLiteral("wOrKsHoP"), QStringLiteral("Extra"), QStringLiteral("x"));
-    }
-    QtSettingsStore store(iniPath());
-    const KeyValueList pairs = store.readSection(QStringLiteral("WorkShop"));
-    ASSERT_EQ(pairs.size(), 2);
-    EXPECT_TRUE(pairs.contains(qMakePair(QStringLiteral("COMPort"), QStringLiteral("4"))));
-    EXPECT_TRUE(pairs.contains(qMakePair(QStringLiteral("Extra"), QStringLiteral("x"))));
-    EXPECT_TRUE(fileText().contains(QStringLiteral("[Workshop]")));
-    EXPECT_FALSE(fileText().contains(QStringLiteral("WORKSHOP"), Qt::CaseSensitive));
-
-    store.deleteKey(QStringLiteral("workshop"), QStringLiteral("COMPORT"));
-    EXPECT_EQ(KeysOf(store.readSection(QStringLiteral("Workshop"))),
-              QStringList{QStringLiteral("Extra")});
-    store.deleteSection(QStringLiteral("WORKSHOP"));
-    EXPECT_TRUE(store.readSection(QStringLiteral("Workshop")).isEmpty());
-    EXPECT_EQ(store.readKey(QStringLiteral("Workshop"), QStringLiteral("Extra"), QStringLiteral("gone")),
-              QStringLiteral("gone"));
+    QtSettingsStore store(ini());
+    store.writeKey("Workshop", "COMPort", "3");
+    store.writeKey("WORKSHOP", "comPORT", "4");
+    store.writeKey("wOrKsHoP", "Extra", "x");
+    EXPECT_FALSE(fileText(ini()).contains("WORKSHOP"));
+    EXPECT_EQ(QtSettingsStore(ini()).readSection("WorkShop"),
+              KeyValueList({{"COMPort", "4"}, {"Extra", "x"}}));
+    store.deleteKey("workshop", "COMPORT");
+    EXPECT_EQ(SortedKeys(store.readSection("Workshop")), QStringList{"Extra"});
+    store.deleteSection("WORKSHOP");
+    EXPECT_EQ(store.readKey("Workshop", "Extra", "gone"), "gone");
 }
 
-TEST_F(SettingsStoreTest, HandEditedSpellingsOfOneNameAreAllFoundAndDeleted)
+TEST_F(SettingsStoreTest, HandEditedFileWithGeneralSpellingsCommasAndTwoCases)
 {
-    writeFile("[Workshop]\nCOMPort=1\n[workshop]\ncomport=2\nOther=o\n");
-    QtSettingsStore store(iniPath());
-    // The exact spelling wins; the other is still listed once and deleted with it.
-    EXPECT_EQ(store.readKey(QStringLiteral("Workshop"), QStringLiteral("COMPort"), QString()),
-              QStringLiteral("1"));
-    EXPECT_EQ(store.readKey(QStringLiteral("workshop"), QStringLiteral("comport"), QString()),
-              QStringLiteral("2"));
-    EXPECT_EQ(store.readSection(QStringLiteral("WORKSHOP")).size(), 2);
-    store.deleteKey(QStringLiteral("Workshop"), QStringLiteral("comport"));
-    EXPECT_EQ(KeysOf(store.readSection(QStringLiteral("Workshop"))),
-              QStringList{QStringLiteral("Other")});
-    store.deleteSection(QStringLiteral("Workshop"));
-    EXPECT_TRUE(store.readSection(QStringLiteral("workshop")).isEmpty());
-}
-
-TEST_F(SettingsStoreTest, ValuesComeBackAsTextAlsoWhenHandEditedWithCommas)
-{
-    writeFile("[Workshop]\nCOMSettings=38400,N,8,1\nQuoted=\"19200,E,7,2\"\nEmpty=\n");
-    QtSettingsStore store(iniPath());
-    EXPECT_EQ(store.readKey(QStringLiteral("Workshop"), QStringLiteral("COMSettings"), QString()),
-              QStringLiteral("38400,N,8,1"));
-    EXPECT_EQ(store.readKey(QStringLiteral("Workshop"), QStringLiteral("Quoted"), QString()),
-              QStringLiteral("19200,E,7,2"));
-    EXPECT_EQ(store.readKey(QStringLiteral("Workshop"), QStringLiteral("Empty"), QStringLiteral("d")),
-              QString());
-    const KeyValueList pairs = store.readSection(QStringLiteral("Workshop"));
-    EXPECT_TRUE(pairs.contains(qMakePair(QStringLiteral("COMSettings"), QStringLiteral("38400,N,8,1"))));
-
-    const QStringList values = {QStringLiteral("38400,N,8,1"), QStringLiteral(" lead"),
-                                QStringLiteral("trail "),      QStringLiteral("two\nlines"),
-                                QStringLiteral("@at"),         QStringLiteral("x;y#z"),
-                                QStringLiteral("\"q\""),       QStringLiteral("C:\\dir\\Appl.sre")};
-    for (int i = 0; i < values.size(); ++i)
-        store.writeKey(QStringLiteral("Values"), QStringLiteral("v%1").arg(i), values[i]);
-    QtSettingsStore reread(iniPath());
-    for (int i = 0; i < values.size(); ++i)
-        EXPECT_EQ(reread.readKey(QStringLiteral("Values"), QStringLiteral("v%1").arg(i), QString()),
-                  values[i]);
-}
-
-TEST_F(SettingsStoreTest, GeneralSectionInBothFileSpellings)
-{
-    writeFile("[General]\nProfileLastUsed=Workshop\n\n[%General]\nCOM1=/dev/ttyUSB0\n\n"
-              "[Profiles]\nDefault=Default\n");
+    QDir().mkpath(QFileInfo(ini()).absolutePath());
+    QFile file(ini());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[General]\nProfileLastUsed=W\n[%General]\nCOM1=/dev/ttyUSB0\n"
+               "[Workshop]\nCOMSettings=38400,N,8,1\nCOMPort=1\n[workshop]\ncomport=2\n");
+    file.close();
     {
-        QtSettingsStore store(iniPath());
-        EXPECT_EQ(store.readKey(QStringLiteral("General"), QStringLiteral("ProfileLastUsed"), QString()),
-                  QStringLiteral("Workshop"));
-        EXPECT_EQ(store.readKey(QStringLiteral("general"), QStringLiteral("com1"), QString()),
-                  QStringLiteral("/dev/ttyUSB0"));
-        QStringList keys = KeysOf(store.readSection(QStringLiteral("GENERAL")));
-        keys.sort();
-        EXPECT_EQ(keys, (QStringList{QStringLiteral("COM1"), QStringLiteral("ProfileLastUsed")}));
-        // Keys of other sections are not part of General.
-        EXPECT_EQ(store.readKey(QStringLiteral("General"), QStringLiteral("Default"), QStringLiteral("no")),
-                  QStringLiteral("no"));
+        QtSettingsStore store(ini());
+        EXPECT_EQ(store.readKey("Workshop", "COMSettings", ""), "38400,N,8,1");
+        EXPECT_EQ(store.readKey("Workshop", "COMPort", ""), "1");  // the exact spelling wins
+        EXPECT_EQ(store.readKey("workshop", "comport", ""), "2");
+        store.deleteKey("Workshop", "comport");  // ... and deleting removes both
+        EXPECT_EQ(store.readSection("WORKSHOP"), (KeyValueList{{"COMSettings", "38400,N,8,1"}}));
 
-        store.writeKey(QStringLiteral("General"), QStringLiteral("ProfileLastUsed"), QStringLiteral("Bench"));
-        store.writeKey(QStringLiteral("General"), QStringLiteral("COM1"), QStringLiteral("/dev/ttyACM0"));
-        store.writeKey(QStringLiteral("General"), QStringLiteral("New"), QStringLiteral("n"));
+        EXPECT_EQ(store.readKey("general", "com1", ""), "/dev/ttyUSB0");
+        EXPECT_EQ(SortedKeys(store.readSection("GENERAL")),
+                  QStringList({"COM1", "ProfileLastUsed"}));
+        store.writeKey("General", "ProfileLastUsed", "Bench");
+        store.writeKey("General", "COM1", "/dev/ttyACM0");
     }
-    {
-        QSettings raw(iniPath(), QSettings::IniFormat);
-        EXPECT_EQ(raw.value(QStringLiteral("ProfileLastUsed")).toString(), QStringLiteral("Bench"));
-        EXPECT_EQ(raw.value(QStringLiteral("New")).toString(), QStringLiteral("n"));
-        EXPECT_EQ(raw.value(QStringLiteral("General/COM1")).toString(), QStringLiteral("/dev/ttyACM0"));
-    }
-    QtSettingsStore store(iniPath());
-    store.deleteKey(QStringLiteral("General"), QStringLiteral("com1"));
-    EXPECT_EQ(store.readKey(QStringLiteral("General"), QStringLiteral("COM1"), QStringLiteral("gone")),
-              QStringLiteral("gone"));
-    store.deleteSection(QStringLiteral("General"));
-    QtSettingsStore reread(iniPath());
-    EXPECT_TRUE(reread.readSection(QStringLiteral("General")).isEmpty());
-    EXPECT_EQ(reread.readKey(QStringLiteral("Profiles"), QStringLiteral("Default"), QString()),
-              QStringLiteral("Default"));
-}
-
-TEST_F(SettingsStoreTest, GeneralWrittenFirstByTheProgramIsAPlainGeneralSection)
-{
-    {
-        QtSettingsStore store(iniPath());
-        store.writeKey(QStringLiteral("general"), QStringLiteral("ProfileLastUsed"), QStringLiteral("W"));
-    }
-    EXPECT_TRUE(fileText().contains(QStringLiteral("[General]\nProfileLastUsed=W")));
+    QSettings raw(ini(), QSettings::IniFormat);  // each value stays where it was found
+    EXPECT_EQ(raw.value("ProfileLastUsed").toString(), "Bench");
+    EXPECT_EQ(raw.value("General/COM1").toString(), "/dev/ttyACM0");
+    QtSettingsStore(ini()).deleteSection("General");
+    QtSettingsStore reread(ini());
+    EXPECT_TRUE(reread.readSection("General").isEmpty());
+    EXPECT_EQ(reread.readKey("Workshop", "COMSettings", ""), "38400,N,8,1");
 }
 
 TEST_F(SettingsStoreTest, UnwritableStoreReportsOnceAndKeepsValuesForThisRun)
 {
-    // Permissions do not stop root, so make the file path unusable instead: its
-    // parent is a regular file.
-    QFile blocker(dir_.filePath(QStringLiteral("blocker")));
+    // Permissions do not stop root: use a path below a regular file, and a folder.
+    QFile blocker(dir_.filePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    blocker.close();
-    const QString path = dir_.filePath(QStringLiteral("blocker/Zandor.ini"));
-
-    QtSettingsStore store(path);
-    QStringList messages;
-    store.setWriteFailureHandler([&](const QString& message) { messages << message; });
-    store.writeKey(QStringLiteral("Profiles"), QStringLiteral("Default"), QStringLiteral("Default"));
-    store.writeKey(QStringLiteral("Default"), QStringLiteral("COMPort"), QStringLiteral("2"));
-    store.deleteKey(QStringLiteral("Default"), QStringLiteral("COMPort"));
-    store.writeKey(QStringLiteral("Default"), QStringLiteral("COMSettings"), QStringLiteral("9600,N,8,1"));
-
-    ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(store.writeFailed());
-    EXPECT_EQ(messages.first(), QStringLiteral("The settings file %1 cannot be written. "
-                                               "Profile changes will not be kept.")
-                                    .arg(QDir::toNativeSeparators(path)));
-    EXPECT_EQ(store.readKey(QStringLiteral("Profiles"), QStringLiteral("Default"), QString()),
-              QStringLiteral("Default"));
-    EXPECT_EQ(store.readKey(QStringLiteral("default"), QStringLiteral("comsettings"), QString()),
-              QStringLiteral("9600,N,8,1"));
-    EXPECT_EQ(store.readKey(QStringLiteral("Default"), QStringLiteral("COMPort"), QStringLiteral("gone")),
-              QStringLiteral("gone"));
+    ASSERT_TRUE(QDir().mkpath(ini()));
+    for (const QString& path : {dir_.filePath("blocker/Zandor.ini"), ini()}) {
+        QtSettingsStore store(path);
+        QStringList messages;
+        store.setWriteFailureHandler([&](const QString& message) { messages << message; });
+        store.writeKey("Default", "COMPort", "2");
+        store.writeKey("Default", "COMSettings", "9600,N,8,1");
+        store.deleteKey("Default", "COMPort");
+        EXPECT_TRUE(store.writeFailed());
+        EXPECT_EQ(messages, QStringList{QString("The settings file %1 cannot be written. "
+                                                "Profile changes will not be kept.")
+                                            .arg(QDir::toNativeSeparators(path))});
+        EXPECT_EQ(store.readKey("default", "comsettings", ""), "9600,N,8,1");
+        EXPECT_EQ(store.readKey("Default", "COMPort", "gone"), "gone");
+    }
+    // A writable store creates its folder, never reports, and writes General as [General].
+    QtSettingsStore good(dir_.filePath("ok/Zandor.ini"));
+    good.setWriteFailureHandler([](const QString&) { ADD_FAILURE(); });
+    good.writeKey("A", "k", "v");
+    good.deleteSection("A");
+    good.writeKey("general", "ProfileLastUsed", "W");
+    EXPECT_FALSE(good.writeFailed());
+    EXPECT_EQ(fileText(dir_.filePath("ok/Zandor.ini")), "[General]\nProfileLastUsed=W\n");
 }
 
-TEST_F(SettingsStoreTest, IniPathThatIsAFolderIsReportedToo)
-{
-    ASSERT_TRUE(QDir().mkpath(iniPath()));
-    QtSettingsStore store(iniPath());
-    int calls = 0;
-    store.setWriteFailureHandler([&](const QString&) { ++calls; });
-    store.writeKey(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("v"));
-    store.writeKey(QStringLiteral("A"), QStringLiteral("k2"), QStringLiteral("v2"));
-    EXPECT_EQ(calls, 1);
-    EXPECT_EQ(store.readKey(QStringLiteral("a"), QStringLiteral("K2"), QString()), QStringLiteral("v2"));
-}
-
-TEST_F(SettingsStoreTest, WritableStoreNeverReportsAndCreatesItsFolder)
-{
-    QtSettingsStore store(iniPath());
-    int calls = 0;
-    store.setWriteFailureHandler([&](const QString&) { ++calls; });
-    store.writeKey(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("v"));
-    store.deleteSection(QStringLiteral("A"));
-    store.deleteSection(QStringLiteral("General"));
-    EXPECT_EQ(calls, 0);
-    EXPECT_FALSE(store.writeFailed());
-    EXPECT_TRUE(QFileInfo(iniPath()).isFile());
-}
-
-TEST(SettingsStorePaths, DefaultIniPathFollowsXdgConfigHome)
+TEST(SettingsStorePaths, DefaultIniPathFollowsXdgConfigHomeAndExecutableName)
 {
     const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
     const bool wasSet = qEnvironmentVariableIsSet("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", "/tmp/xdg-test-home");
-    EXPECT_EQ(QtSettingsStore::DefaultIniPath(QStringLiteral("Zandor")),
-              QStringLiteral("/tmp/xdg-test-home/Zandor/Zandor.ini"));
+    EXPECT_EQ(QtSettingsStore::DefaultIniPath("Zandor"), "/tmp/xdg-test-home/Zandor/Zandor.ini");
     qunsetenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(QtSettingsStore::DefaultIniPath(QStringLiteral("Other")),
-              QDir::homePath() + QStringLiteral("/.config/Other/Other.ini"));
+    EXPECT_EQ(QtSettingsStore::DefaultIniPath("Other"),
+              QDir::homePath() + "/.config/Other/Other.ini");
     if (wasSet)
         qputenv("XDG_CONFIG_HOME", saved);
-}
-
-TEST(ExecutableName, IsTheBaseNameOfThisProgram)
-{
-    EXPECT_EQ(zandor::platform::ExecutableBaseName(), QStringLiteral("platform_tests"));
+    EXPECT_EQ(ExecutableBaseName(), "platform_tests");
 }
