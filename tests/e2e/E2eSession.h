@@ -1,8 +1,7 @@
 #pragma once
 
-// One programming session against the simulated board: the real protocol code, the real
-// serial port on the simulator's pseudo-terminal, the real event pump, and a reporter
-// that records what the user would see.
+// One programming session against the simulated board: the real protocol, the real serial
+// port on the simulator's pseudo-terminal, the real event pump and a recording reporter.
 
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
@@ -15,41 +14,46 @@
 #include <QDir>
 #include <QFile>
 #include <QMap>
-#include <QStringList>
+#include <QRegularExpression>
 #include <QTimer>
-#include <memory>
 
 namespace zandor::testing {
+
+inline QByteArray SampleBytes(const QString& name)
+{
+    QFile file(QDir(SamplesDir()).filePath(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 class E2eSession {
 public:
     explicit E2eSession(QStringList simulatorArgs = {})
-        : sim(std::move(simulatorArgs)),
-          port([this](int) { return sim.devicePath(); }),
+        : sim(std::move(simulatorArgs)), port([this](int) { return sim.devicePath(); }),
           target(port, reporter, pump, profile)
     {
     }
 
-    // Starts the simulator and opens the port on it. The profile may be edited before.
-    bool start(QString* why)
+    // Starts the simulator and opens the port on it: the reason when that failed, else "".
+    QString start()
     {
-        if (!sim.start()) {
-            *why = sim.errorText();
-            return false;
-        }
+        if (!sim.start())
+            return sim.errorText();
         platform::PortSettings settings;
         settings.settings = profile.COMSettings;
-        return port.open(settings, why);
+        QString why;
+        return port.open(settings, &why) ? QString() : QStringLiteral("cannot open the port: ") + why;
     }
 
-    // The lines of the simulator's log that begin with `word`.
+    void useBinary(const QString& offset)
+    {
+        profile.C167ApplFile = QStringLiteral("Appl.bin");
+        profile.C167ApplFileOffset = offset;
+    }
+
+    // The simulator's log lines that begin with `word`.
     QStringList logLines(const QString& word) const
     {
-        QStringList found;
-        for (const QString& line : sim.log())
-            if (line == word || line.startsWith(word + QLatin1Char(' ')))
-                found.append(line);
-        return found;
+        return sim.log().filter(QRegularExpression(QStringLiteral("^%1( |$)").arg(word)));
     }
 
     SimulatedTarget sim;
@@ -70,33 +74,7 @@ inline bool EventLoopAlive()
     return delivered;
 }
 
-// The image an S-record file describes, read independently of the protocol's codec.
-inline QMap<quint32, quint8> ImageOfSRecordFile(const QString& path)
-{
-    QMap<quint32, quint8> image;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return image;
-    for (const QByteArray& raw : file.readAll().split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.size() < 4 || line[0] != 'S')
-            continue;
-        const int addressDigits = line[1] == '1' ? 4 : line[1] == '2' ? 6 : line[1] == '3' ? 8 : 0;
-        if (addressDigits == 0)
-            continue;
-        const QByteArray bytes = QByteArray::fromHex(line.mid(2));
-        const int addressBytes = addressDigits / 2;
-        quint32 address = 0;
-        for (int i = 0; i < addressBytes; ++i)
-            address = (address << 8) | quint8(bytes[1 + i]);
-        const int dataBytes = quint8(bytes[0]) - addressBytes - 1;
-        for (int i = 0; i < dataBytes; ++i)
-            image.insert(address + quint32(i), quint8(bytes[1 + addressBytes + i]));
-    }
-    return image;
-}
-
-inline QMap<quint32, quint8> ImageOfBinary(const QByteArray& bytes, quint32 offset)
+inline QMap<quint32, quint8> ImageOf(const QByteArray& bytes, quint32 offset)
 {
     QMap<quint32, quint8> image;
     for (int i = 0; i < bytes.size(); ++i)
@@ -104,10 +82,22 @@ inline QMap<quint32, quint8> ImageOfBinary(const QByteArray& bytes, quint32 offs
     return image;
 }
 
-inline QByteArray SampleBytes(const QString& name)
+// The image a sample S-record file describes, decoded independently of the protocol's codec.
+inline QMap<quint32, quint8> ImageOfSRecordFile(const QString& name)
 {
-    QFile file(QDir(SamplesDir()).filePath(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    QMap<quint32, quint8> image;
+    for (const QByteArray& raw : SampleBytes(name).split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.size() < 4 || line[0] != 'S' || line[1] < '1' || line[1] > '3')
+            continue;
+        const int addressBytes = line[1] - '0' + 1;
+        const QByteArray bytes = QByteArray::fromHex(line.mid(2));
+        quint32 address = 0;
+        for (int i = 1; i <= addressBytes; ++i)
+            address = (address << 8) | quint8(bytes[i]);
+        image.insert(ImageOf(bytes.mid(1 + addressBytes, quint8(bytes[0]) - addressBytes - 1), address));
+    }
+    return image;
 }
 
 }  // namespace zandor::testing

@@ -1,67 +1,44 @@
 #include "ProtocolFixture.h"
 
-using namespace zandor::protocol;
-namespace profiles = zandor::profiles;
-using zandor::testing::Bytes;
-using zandor::testing::FakeSerialPort;
-using zandor::testing::ProtocolTest;
-
 using EraseTest = ProtocolTest;
 
-namespace {
-
-QList<QByteArray> EraseWrites(int banks)
+// Per bank: "SE", 03h, 00h, the bank and the checksum, then a line feed.
+static QList<QByteArray> EraseWrites(int banks)
 {
     QList<QByteArray> writes;
-    for (int b = 0; b < banks; ++b) {
-        writes.append(Bytes({0x53, 0x45, 0x03, 0x00, b, 0xFC - b}));
-        writes.append(Bytes({0x0A}));
-    }
+    for (int b = 0; b < banks; ++b)
+        writes << Bytes({0x53, 0x45, 0x03, 0x00, b, 0xFC - b}) << Bytes({0x0A});
     return writes;
 }
 
-}  // namespace
-
-TEST_F(EraseTest, ErasesEachBankAfterTheLastWasAcknowledged)
+TEST_F(EraseTest, ErasesEachBankAfterTheLastWasAcknowledgedAndStopsAtARefusal)
 {
-    port.setResponder([](const QByteArray& w, FakeSerialPort& p) {
+    int lineFeeds = 0, refusedAt = 0;
+    port.setResponder([&](const QByteArray& w, FakeSerialPort& p) {
         if (w == "\n")
-            p.queueReceived("*");
+            p.queueReceived(++lineFeeds == refusedAt ? "!" : "*");
     });
-    EXPECT_TRUE(EraseFlash(target, profiles::CpuFlashMemory));
-    EXPECT_EQ(port.writes(), EraseWrites(4));
-    EXPECT_EQ(report.statusText(), QStringLiteral("CPU: Erasing Bank 3 ..., Done"));
-
-    port.clearWrites();
-    EXPECT_TRUE(EraseFlash(target, profiles::ExternalFlashMemory));
-    EXPECT_EQ(port.writes(), EraseWrites(8));
+    for (auto [memory, banks, name] :
+         {std::tuple{profiles::CpuFlashMemory, 4, "CPU"}, {profiles::ExternalFlashMemory, 8, "AMD29F0x0"}}) {
+        port.clearWrites();
+        EXPECT_TRUE(EraseFlash(target, memory));
+        EXPECT_EQ(port.writes(), EraseWrites(banks));
+        EXPECT_EQ(report.statusText(), QStringLiteral("%1: Erasing Bank %2 ..., Done").arg(name).arg(banks - 1));
+    }
     EXPECT_EQ(port.writes()[14], Bytes({0x53, 0x45, 0x03, 0x00, 0x07, 0xF5}));
-    EXPECT_EQ(report.statusText(), QStringLiteral("AMD29F0x0: Erasing Bank 7 ..., Done"));
-    EXPECT_TRUE(report.boxes.isEmpty());
+    report.setStatusText("Ready");
+    EXPECT_TRUE(EraseFlash(target, profiles::DataFlashMemory));  // nothing to erase
+    EXPECT_EQ(report.statusText(), QStringLiteral("Ready, Done"));
+    EXPECT_TRUE(report.events.isEmpty());
 
     port.clearWrites();
-    report.setStatusText("Ready");
-    EXPECT_TRUE(EraseFlash(target, profiles::DataFlashMemory));
-    EXPECT_TRUE(port.writes().isEmpty());
-    EXPECT_EQ(report.statusText(), QStringLiteral("Ready, Done"));
-}
-
-TEST_F(EraseTest, ARefusedBankStopsTheErase)
-{
-    int lineFeeds = 0;
-    port.setResponder([&lineFeeds](const QByteArray& w, FakeSerialPort& p) {
-        if (w == "\n")
-            p.queueReceived(++lineFeeds == 3 ? "!" : "*");
-    });
+    lineFeeds = 0, refusedAt = 3;
     EXPECT_FALSE(EraseFlash(target, profiles::CpuFlashMemory));
     EXPECT_EQ(port.writes(), EraseWrites(3));
     EXPECT_EQ(report.statusText(), QStringLiteral("CPU: Erasing Bank 2 ..., Error"));
     EXPECT_EQ(report.events, QStringList({"Chip Erase Failed : (21 !)", "<not responding>"}));
-
-    // Silence: the bank's wait lasts its 10 s (on the simulated clock) and fails.
-    port.setResponder(nullptr);
-    port.clearWrites();
+    port.setResponder(nullptr);  // silence
     EXPECT_FALSE(EraseFlash(target, profiles::ExternalFlashMemory));
-    EXPECT_EQ(port.writes().size(), 2);
+    EXPECT_EQ(port.writes().size(), 6 + 2);
     EXPECT_EQ(report.notResponding, 2);
 }

@@ -4,6 +4,7 @@
 #include "support/FakeSerialPort.h"
 #include "support/RecordingReporter.h"
 #include "protocol/Module1.h"
+#include "protocol/ReplyCodes.h"
 #include "protocol/SRecordCodec.h"
 
 #include <QDir>
@@ -14,15 +15,12 @@
 
 namespace zandor::testing {
 
-// A target on fakes, with a temporary current folder for the profile's relative file
-// names (restored afterwards).
+// A target on fakes, in a temporary current folder (the profile names files relative to it).
 class ProtocolTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir.isValid());
-        previousDir = QDir::currentPath();
-        ASSERT_TRUE(QDir::setCurrent(dir.path()));
+        ASSERT_TRUE(dir.isValid() && QDir::setCurrent(dir.path()));
         protocol::TimeoutTicks = 0;
     }
     void TearDown() override { QDir::setCurrent(previousDir); }
@@ -30,18 +28,13 @@ protected:
     void writeFile(const QString& name, const QByteArray& bytes)
     {
         QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        ASSERT_EQ(file.write(bytes), bytes.size());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
     }
 
-    // The target answers every write with `reply`.
-    void acknowledgeEveryWrite(const QByteArray& reply = QByteArrayLiteral("*"))
-    {
-        port.setResponder([reply](const QByteArray&, FakeSerialPort& p) { p.queueReceived(reply); });
-    }
+    void acknowledgeEveryWrite() { port.setResponder([](auto&, FakeSerialPort& p) { p.queueReceived("*"); }); }
 
-    // The target answers `firstReply` to the bootstrap zero byte (when given) and "*" once
-    // `loaderBytes` bytes have been written in all (a loader that has started).
+    // Answers `firstReply` to a first zero byte (when given) and "*" once `loaderBytes`
+    // bytes have been written in all.
     void simulateTarget(qint64 loaderBytes, const QByteArray& firstReply = QByteArray())
     {
         auto written = std::make_shared<qint64>(0);
@@ -56,7 +49,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    QString previousDir;
+    QString previousDir = QDir::currentPath();
     FakeSerialPort port;
     FakeEventPump pump;
     RecordingReporter report;
@@ -72,14 +65,17 @@ inline QByteArray Bytes(std::initializer_list<int> values)
     return bytes;
 }
 
-// An S-record line with a right checksum: type, address digits, data bytes.
+// An S-record line with a right checksum.
 inline QByteArray SLine(char type, const QByteArray& addressDigits, const QByteArray& data)
 {
-    const QByteArray fields = QByteArray::number(addressDigits.size() / 2 + data.size() + 1, 16)
-                                  .rightJustified(2, '0')
-                                  .toUpper()
+    const QByteArray fields =
+        QByteArray::number(addressDigits.size() / 2 + data.size() + 1, 16).rightJustified(2, '0').toUpper()
         + addressDigits + data.toHex().toUpper();
     return QByteArray("S") + type + fields + protocol::SRecordChecksum(fields)->toLatin1();
 }
 
 }  // namespace zandor::testing
+
+using namespace zandor::protocol;
+using namespace zandor::testing;
+namespace profiles = zandor::profiles;
