@@ -14,7 +14,6 @@ namespace zandor::manager {
 
 namespace {
 
-
 // Positions within a page, in twips.
 constexpr int kLabelLeft = 120;
 constexpr int kLabelWidth = 1080;

@@ -18,7 +18,6 @@ namespace zandor::manager {
 
 namespace {
 
-
 // The dialog's outer size in twips, and the part of it taken by a fixed dialog border
 // (each side) and the caption bar, which leaves the client area.
 constexpr int kOuterWidth = 4550;
