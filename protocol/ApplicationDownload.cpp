@@ -180,14 +180,11 @@ bool SendApplication(Target& target, int memoryKind)
         }
     }
 
-    if (outcome == Outcome::NotAcknowledged)
-        target.report.notRespondingBox();
-    if (outcome != Outcome::Sent) {
-        AppendStatus(target, kErrorSuffix);
+    if (outcome == Outcome::BadInput) {
+        AppendStatus(target, kErrorSuffix);  // its box has said why; the target is not at fault
         return false;
     }
-    AppendStatus(target, kDoneSuffix);
-    return true;
+    return FinishAcknowledgedStep(target, outcome == Outcome::Sent);
 }
 
 }  // namespace zandor::protocol

@@ -36,14 +36,10 @@ bool EraseFlash(Target& target, int memoryKind)
         head.append(static_cast<char>(bank));
         const bool written = SendRecord(target, head) && WriteToTarget(target, QByteArray(1, kLineFeed));
         // A refused write needs no 10 s wait: the target cannot have heard the command.
-        if (!written || !WaitForAck(target, kEraseBankLimitTicks)) {
-            target.report.notRespondingBox();
-            AppendStatus(target, kErrorSuffix);
-            return false;
-        }
+        if (!written || !WaitForAck(target, kEraseBankLimitTicks))
+            return FinishAcknowledgedStep(target, false);
     }
-    AppendStatus(target, kDoneSuffix);
-    return true;
+    return FinishAcknowledgedStep(target, true);
 }
 
 }  // namespace zandor::protocol

@@ -146,13 +146,7 @@ bool SendLoader(Target& target, int memoryKind, int firstLoadFlag)
         target.report.setStatusText(loaderText + QStringLiteral(" Part 2 ..."));
         written = SendImage(target, images.part2);
     }
-    if (!written || !WaitForAck(target, kLoaderAckLimitTicks)) {
-        target.report.notRespondingBox();
-        AppendStatus(target, kErrorSuffix);
-        return false;
-    }
-    AppendStatus(target, kDoneSuffix);
-    return true;
+    return FinishAcknowledgedStep(target, written && WaitForAck(target, kLoaderAckLimitTicks));
 }
 
 }  // namespace zandor::protocol

@@ -133,4 +133,12 @@ void AppendStatus(Target& target, const QString& suffix)
     target.report.setStatusText(target.report.statusText() + suffix);
 }
 
+bool FinishAcknowledgedStep(Target& target, bool acknowledged)
+{
+    if (!acknowledged)
+        target.report.notRespondingBox();
+    AppendStatus(target, acknowledged ? kDoneSuffix : kErrorSuffix);
+    return acknowledged;
+}
+
 }  // namespace zandor::protocol

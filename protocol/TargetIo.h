@@ -42,6 +42,9 @@ void ShowFault(Target& target, const QString& text);
 
 // Appends a suffix (", Done" / ", Error") to the status text as it stands.
 void AppendStatus(Target& target, const QString& suffix);
+// Ends a step that waited for the target: ", Done" when it acknowledged; otherwise the
+// not-responding box, then ", Error". Returns `acknowledged`.
+bool FinishAcknowledgedStep(Target& target, bool acknowledged);
 inline const QString kDoneSuffix = QStringLiteral(", Done");
 inline const QString kErrorSuffix = QStringLiteral(", Error");
 
