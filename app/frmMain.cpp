@@ -151,6 +151,11 @@ bool frmMain::ResetTarget(int intMode)
     Q_UNUSED(intMode);
     OperationScope operation(*this);
     EnableControls(kFirstTab, false);
+    // A USB adapter that was pulled out (or busy at start-up) leaves the port closed: try it
+    // again quietly, so that plugging it back in and pressing Reset is enough. When it
+    // still cannot open, the not-responding box below says what the user must do.
+    if (!comm_.isOpen())
+        app::OpenCommPort(comm_, CurrentProfile);
     protocol::Target target(comm_, *this, pump_, CurrentProfile);
     const bool identified = protocol::IdentifyTarget(target, SelectedMemoryKind());
     if (!identified)

@@ -100,6 +100,18 @@ void tst_frmMainStartup::portThatCannotOpenShowsItsBoxAndStaysUsable()
     QCOMPARE(h.boxTexts(), QStringList({testing::kNotResponding}));
     QVERIFY(h.control<QPushButton>("cmdReset")->isEnabled());
     QVERIFY(h.control<QPushButton>("cmdC167EraseProgram")->isEnabled());
+
+    // The adapter is back: Reset opens the port by itself and reaches the target.
+    h.boxes.clear();
+    h.fakePort.setOpenRefused(false);
+    h.fakePort.setResponder([](const QByteArray& written, testing::FakeSerialPort& port) {
+        if (written == QByteArray(1, '\0'))
+            port.queueReceived(QByteArray(1, char(0xC5)));
+    });
+    h.click("cmdReset");
+    QVERIFY(h.fakePort.isOpen());
+    QVERIFY(!h.boxTexts().contains(testing::kNotResponding));
+    QVERIFY(!h.boxTexts().contains(testing::kCommPortError));
 }
 
 void tst_frmMainStartup::monitorFrameStaysHidden()
