@@ -85,6 +85,27 @@ QPushButton* NewBrowseButton(QWidget* parent, const QString& name, const QRect& 
     return button;
 }
 
+// A labelled file name field with its browse button "..." at its right, on one row.
+struct FileRow {
+    QLabel* label;
+    QLineEdit* field;
+    QPushButton* browse;
+};
+
+FileRow NewFileRow(QWidget* page, const QString& caption, const QString& name, int top)
+{
+    const app::Twips twips(page);
+    FileRow row;
+    row.label = NewLabel(page, caption, twips.rect(kLabelLeft, top + 30, kLabelWidth, kRowHeight));
+    row.field = NewField(page, QStringLiteral("txt%1").arg(name),
+                         twips.rect(kFileFieldLeft, top, kFileFieldWidth, kRowHeight),
+                         app::KeyFilter::None);
+    row.browse = NewBrowseButton(page, QStringLiteral("cmd%1Browse").arg(name),
+                                 twips.rect(kBrowseLeft, top, kBrowseWidth, kRowHeight));
+    row.label->setBuddy(row.field);
+    return row;
+}
+
 }  // namespace
 
 ProfileFieldPages::ProfileFieldPages(QWidget* pageParent)
@@ -134,16 +155,12 @@ void ProfileFieldPages::BuildGeneralPage(QFrame* page)
     const app::Twips twips(page);
 
     // The pre-loader row is part of the page but never shown.
-    auto* preLoaderLabel = NewLabel(page, QStringLiteral("Pre&loader File:"),
-                                    twips.rect(kLabelLeft, kPreLoaderTop + 30, kLabelWidth, kRowHeight));
-    preLoaderLabel->setObjectName(QStringLiteral("lblPreLoaderFile"));
-    txtPreLoaderFile_ = NewField(page, QStringLiteral("txtPreLoaderFile"),
-                                 twips.rect(kFileFieldLeft, kPreLoaderTop, kFileFieldWidth, kRowHeight),
-                                 app::KeyFilter::None);
-    auto* preLoaderBrowse = NewBrowseButton(page, QStringLiteral("cmdPreLoaderFileBrowse"),
-                                            twips.rect(kBrowseLeft, kPreLoaderTop, kBrowseWidth, kRowHeight));
-    preLoaderLabel->setBuddy(txtPreLoaderFile_);
-    preLoaderLabel->hide();
+    const FileRow preLoader = NewFileRow(page, QStringLiteral("Pre&loader File:"),
+                                         QStringLiteral("PreLoaderFile"), kPreLoaderTop);
+    preLoader.label->setObjectName(QStringLiteral("lblPreLoaderFile"));
+    txtPreLoaderFile_ = preLoader.field;
+    QPushButton* preLoaderBrowse = preLoader.browse;
+    preLoader.label->hide();
     txtPreLoaderFile_->hide();
     preLoaderBrowse->hide();
     ConnectBrowse(preLoaderBrowse, txtPreLoaderFile_, kPreLoaderFilter);
@@ -207,23 +224,14 @@ ProfileFieldPages::MemoryPage ProfileFieldPages::BuildMemoryPage(QFrame* page, c
     const app::Twips twips(page);
     MemoryPage fields;
 
-    auto* loaderLabel = NewLabel(page, QStringLiteral("&Loader File:"),
-                                 twips.rect(kLabelLeft, kLoaderRowTop + 30, kLabelWidth, kRowHeight));
-    fields.loaderFile = NewField(page, QStringLiteral("txt%1LoaderFile").arg(device),
-                                 twips.rect(kFileFieldLeft, kLoaderRowTop, kFileFieldWidth, kRowHeight),
-                                 app::KeyFilter::None);
-    fields.loaderBrowse = NewBrowseButton(page, QStringLiteral("cmd%1LoaderFileBrowse").arg(device),
-                                          twips.rect(kBrowseLeft, kLoaderRowTop, kBrowseWidth, kRowHeight));
-    loaderLabel->setBuddy(fields.loaderFile);
-
-    auto* applLabel = NewLabel(page, QStringLiteral("&Appl. File:"),
-                               twips.rect(kLabelLeft, kApplRowTop + 30, kLabelWidth, kRowHeight));
-    fields.applFile = NewField(page, QStringLiteral("txt%1ApplFile").arg(device),
-                               twips.rect(kFileFieldLeft, kApplRowTop, kFileFieldWidth, kRowHeight),
-                               app::KeyFilter::None);
-    fields.applBrowse = NewBrowseButton(page, QStringLiteral("cmd%1ApplFileBrowse").arg(device),
-                                        twips.rect(kBrowseLeft, kApplRowTop, kBrowseWidth, kRowHeight));
-    applLabel->setBuddy(fields.applFile);
+    const FileRow loader = NewFileRow(page, QStringLiteral("&Loader File:"),
+                                      device + QStringLiteral("LoaderFile"), kLoaderRowTop);
+    fields.loaderFile = loader.field;
+    fields.loaderBrowse = loader.browse;
+    const FileRow appl = NewFileRow(page, QStringLiteral("&Appl. File:"),
+                                    device + QStringLiteral("ApplFile"), kApplRowTop);
+    fields.applFile = appl.field;
+    fields.applBrowse = appl.browse;
 
     auto* offsetLabel = NewLabel(page, QStringLiteral("&Offset:"),
                                  twips.rect(kLabelLeft, kOffsetRowTop + 30, kLabelWidth, kRowHeight));

@@ -79,12 +79,12 @@ ReplyWait WaitForReplyBytes(Target& target, int limitTicks)
     }
 }
 
-bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* fault)
+bool ReadFileStart(const QString& path, qint64 maxBytes, QByteArray* bytes, QString* fault)
 {
     QFile file(path);
     if (!OpenForReading(file, fault))
         return false;
-    *bytes = file.readAll();
+    *bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes);
     if (file.error() != QFileDevice::NoError) {
         *fault = file.errorString();
         return false;
@@ -92,17 +92,9 @@ bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* fault)
     return true;
 }
 
-bool ReadFileStart(const QString& path, qint64 maxBytes, QByteArray* bytes, QString* fault)
+bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* fault)
 {
-    QFile file(path);
-    if (!OpenForReading(file, fault))
-        return false;
-    *bytes = file.read(maxBytes);
-    if (file.error() != QFileDevice::NoError) {
-        *fault = file.errorString();
-        return false;
-    }
-    return true;
+    return ReadFileStart(path, -1, bytes, fault);
 }
 
 std::optional<int> GetFileTypeOfFile(const QString& path, QString* fault)

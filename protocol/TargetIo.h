@@ -27,7 +27,7 @@ ReplyWait WaitForReplyBytes(Target& target, int limitTicks);
 
 // The whole file, or false with `fault` saying why it cannot be read.
 bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* fault);
-// At most `maxBytes` from the file's start.
+// At most `maxBytes` from the file's start (all of it when `maxBytes` is negative).
 bool ReadFileStart(const QString& path, qint64 maxBytes, QByteArray* bytes, QString* fault);
 
 // GetFileType of the file's first bytes; nothing when the file cannot be read.
