@@ -54,7 +54,6 @@ constexpr int kMonitorWidth = 4530;
 constexpr int kMonitorButtonRightMargin = 150;
 constexpr int kMonitorAddressMaxLength = 6;  // six hexadecimal digits, a 24-bit address
 
-
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, const QRect& where)
 {
     auto* label = new QLabel(text, parent);

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QStringList>
+#include <utility>
 #include <limits>
 
 namespace zandor::manager {
@@ -23,29 +24,28 @@ constexpr int kParityPart = 1;
 constexpr int kDataBitsPart = 2;
 constexpr int kStopBitsPart = 3;
 
-// The parity list's item for a stored parity letter; empty for a letter it does not know.
+// The stored parity letters and the parity list's items that show them.
+const std::pair<QLatin1String, QLatin1String> kParityNames[] = {
+    {QLatin1String("N"), QLatin1String("None")},
+    {QLatin1String("E"), QLatin1String("Even")},
+    {QLatin1String("O"), QLatin1String("Odd")},
+};
+
+// The parity list's item for a stored parity letter (either case); empty for one it does not know.
 QString ParityItemForLetter(const QString& letter)
 {
-    const QString upper = letter.toUpper();
-    if (upper == QLatin1String("N"))
-        return QStringLiteral("None");
-    if (upper == QLatin1String("E"))
-        return QStringLiteral("Even");
-    if (upper == QLatin1String("O"))
-        return QStringLiteral("Odd");
+    for (const auto& [stored, item] : kParityNames)
+        if (letter.compare(stored, Qt::CaseInsensitive) == 0)
+            return item;
     return QString();
 }
 
 // The stored parity letter for the parity list's item; empty when nothing is selected.
 QString ParityLetterForItem(const QString& item)
 {
-    const QString lower = item.toLower();
-    if (lower == QLatin1String("none"))
-        return QStringLiteral("N");
-    if (lower == QLatin1String("odd"))
-        return QStringLiteral("O");
-    if (lower == QLatin1String("even"))
-        return QStringLiteral("E");
+    for (const auto& [stored, shown] : kParityNames)
+        if (item.compare(shown, Qt::CaseInsensitive) == 0)
+            return stored;
     return QString();
 }
 
