@@ -1,6 +1,6 @@
 #include "StartupCommands.h"
 
-#include "protocol/IReporter.h"
+#include "platform/ProductInfo.h"
 
 #include <QStringList>
 
@@ -56,16 +56,16 @@ void CloseCommPort(platform::ISerialPort& comm)
 
 QString CaptionForProfile(const QString& profileName)
 {
-    return protocol::kApplicationTitle + QStringLiteral(" using '") + profileName
+    return platform::kApplicationTitle + QStringLiteral(" using '") + profileName
            + QLatin1Char('\'');
 }
 
 QString VersionText()
 {
     return QStringLiteral("V%1.%2, Build %3")
-        .arg(ZANDOR_VERSION_MAJOR)
-        .arg(ZANDOR_VERSION_MINOR)
-        .arg(ZANDOR_VERSION_REVISION);
+        .arg(platform::kVersionMajor)
+        .arg(platform::kVersionMinor)
+        .arg(platform::kVersionRevision);
 }
 
 }  // namespace zandor::app

@@ -1,12 +1,13 @@
 #include "frmMain.h"
 
 #include "MainTabStrip.h"
-#include "MessageBoxes.h"
 #include "StartupCommands.h"
 
 #include "manager/frmProfileProperties.h"
+#include "platform/ProductInfo.h"
 #include "protocol/Module1.h"
 #include "protocol/Target.h"
+#include "ui/MessageBoxes.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -127,7 +128,7 @@ void frmMain::chooseAndLoadProfile()
 
 void frmMain::showProfileWarning(const QString& text)
 {
-    ShowMessageBox(this, windowTitle(), text, QMessageBox::Warning);
+    ui::ShowMessageBox(this, windowTitle(), text, QMessageBox::Warning);
 }
 
 void frmMain::FormCaptionUpdate()
@@ -137,13 +138,13 @@ void frmMain::FormCaptionUpdate()
 
 void frmMain::NotRespondingBox()
 {
-    ShowMessageBox(this, windowTitle(), kNotRespondingText, QMessageBox::Warning);
+    ui::ShowMessageBox(this, windowTitle(), kNotRespondingText, QMessageBox::Warning);
 }
 
 void frmMain::OpenCommPort()
 {
     if (!app::OpenCommPort(comm_, CurrentProfile))
-        ShowMessageBox(this, protocol::kApplicationTitle, kCommPortErrorText, QMessageBox::Warning);
+        ui::ShowMessageBox(this, platform::kApplicationTitle, kCommPortErrorText, QMessageBox::Warning);
 }
 
 bool frmMain::ResetTarget(int intMode)
@@ -326,7 +327,7 @@ void frmMain::messageBox(const QString& text, protocol::MessageIcon icon)
 {
     const QMessageBox::Icon shown =
         icon == protocol::MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
-    ShowMessageBox(this, protocol::kApplicationTitle, text, shown);
+    ui::ShowMessageBox(this, platform::kApplicationTitle, text, shown);
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

@@ -2,11 +2,12 @@
 // that the start-up sequence does before the window is shown.
 
 #include "MainTabStrip.h"
-#include "Twips.h"
 #include "frmMain.h"
 
-#include "AppIcon.h"
-#include "EntryFields.h"
+#include "platform/ProductInfo.h"
+#include "ui/AppIcon.h"
+#include "ui/EntryFields.h"
+#include "ui/Twips.h"
 
 #include <QAction>
 #include <QFont>
@@ -94,10 +95,10 @@ QLineEdit* MakeField(QWidget* parent, const char* name, const QRect& where)
 
 void frmMain::buildControls()
 {
-    const Twips t(this);
-    setFont(WindowFont());
-    setWindowIcon(ApplicationIcon());
-    setWindowTitle(protocol::kApplicationTitle);
+    const ui::Twips t(this);
+    setFont(ui::WindowFont());
+    setWindowIcon(ui::ApplicationIcon());
+    setWindowTitle(platform::kApplicationTitle);
 
     auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("frmMainClient"));
@@ -129,7 +130,7 @@ void frmMain::buildControls()
 
 void frmMain::buildProgrammingFrame(QWidget* tabFrame)
 {
-    const Twips t(this);
+    const ui::Twips t(this);
     fraC167Program = new QGroupBox(QStringLiteral("Programming"), tabFrame);
     fraC167Program->setObjectName(QStringLiteral("fraC167Program"));
     fraC167Program->setGeometry(t.rect(120, 0, 7095, 2655));
@@ -160,7 +161,7 @@ void frmMain::buildProgrammingFrame(QWidget* tabFrame)
 
 void frmMain::buildMonitorFrame(QWidget* central)
 {
-    const Twips t(this);
+    const ui::Twips t(this);
     fraMonitor = new QGroupBox(QStringLiteral("Monitor"), central);
     fraMonitor->setObjectName(QStringLiteral("fraMonitor"));
     fraMonitor->setGeometry(t.rect(kMonitorLeft, 0, kMonitorWidth, 2655));
@@ -190,7 +191,7 @@ void frmMain::buildMonitorFrame(QWidget* central)
     data->setBuddy(txtMonitorData);
     for (QLineEdit* address : {txtMonitorAddressFrom, txtMonitorAddressTo}) {
         address->setMaxLength(kMonitorAddressMaxLength);
-        MakeEntryField(address, KeyFilter::Hexadecimal);
+        ui::MakeEntryField(address, ui::KeyFilter::Hexadecimal);
     }
     cmdMonitorRead->setEnabled(false);
     cmdMonitorWrite->setEnabled(false);
@@ -210,7 +211,7 @@ void frmMain::buildMenu()
 
 void frmMain::buildStatusBar()
 {
-    const Twips t(this);
+    const ui::Twips t(this);
     QStatusBar* sta = statusBar();
     sta->setObjectName(QStringLiteral("sta"));
     sta->setSizeGripEnabled(false);
@@ -236,7 +237,7 @@ void frmMain::buildStatusBar()
 
 void frmMain::placeControls()
 {
-    const Twips t(this);
+    const ui::Twips t(this);
     setFixedSize(t.x(kClientWidth), menuBar()->sizeHint().height() + t.y(kClientHeightBelowMenu));
 
     cmdReset->move(t.x(kTabLeft), t.y(kWindowHeight - kResetTopFromBottom));
@@ -250,7 +251,7 @@ void frmMain::placeControls()
 
 void frmMain::placeMonitorFrame()
 {
-    const Twips t(this);
+    const ui::Twips t(this);
     fraMonitor->setGeometry(t.x(kMonitorLeft), Tab1->clientArea().top(), t.x(kMonitorWidth),
                             fraC167Program->height());
     for (QPushButton* button : {cmdMonitorRead, cmdMonitorWrite})

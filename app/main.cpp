@@ -1,14 +1,14 @@
 // The program's entry: the settings store of this executable's name, the serial port, the
 // event pump the protocol waits with, and the main window.
 
-#include "MessageBoxes.h"
 #include "frmMain.h"
 
 #include "platform/ExecutableName.h"
+#include "platform/ProductInfo.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
-#include "protocol/IReporter.h"
+#include "ui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -27,7 +27,7 @@ int main(int argc, char* argv[])
         if (writeFailureShown)
             return;
         writeFailureShown = true;
-        app::ShowMessageBox(nullptr, protocol::kApplicationTitle, text, QMessageBox::Warning);
+        ui::ShowMessageBox(nullptr, platform::kApplicationTitle, text, QMessageBox::Warning);
     });
 
     platform::QtSerialPort comm(

@@ -1,7 +1,7 @@
 #include "ProfileFieldPages.h"
 
-#include "app/EntryFields.h"
-#include "app/Twips.h"
+#include "ui/EntryFields.h"
+#include "ui/Twips.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -65,14 +65,14 @@ QLabel* NewLabel(QWidget* parent, const QString& caption, const QRect& where)
 }
 
 QLineEdit* NewField(QWidget* parent, const QString& name, const QRect& where,
-                    app::KeyFilter filter, int maxLength = 0)
+                    ui::KeyFilter filter, int maxLength = 0)
 {
     auto* field = new QLineEdit(parent);
     field->setObjectName(name);
     field->setGeometry(where);
     if (maxLength > 0)
         field->setMaxLength(maxLength);
-    app::MakeEntryField(field, filter);
+    ui::MakeEntryField(field, filter);
     return field;
 }
 
@@ -94,12 +94,12 @@ struct FileRow {
 
 FileRow NewFileRow(QWidget* page, const QString& caption, const QString& name, int top)
 {
-    const app::Twips twips(page);
+    const ui::Twips twips(page);
     FileRow row;
     row.label = NewLabel(page, caption, twips.rect(kLabelLeft, top + 30, kLabelWidth, kRowHeight));
     row.field = NewField(page, QStringLiteral("txt%1").arg(name),
                          twips.rect(kFileFieldLeft, top, kFileFieldWidth, kRowHeight),
-                         app::KeyFilter::None);
+                         ui::KeyFilter::None);
     row.browse = NewBrowseButton(page, QStringLiteral("cmd%1Browse").arg(name),
                                  twips.rect(kBrowseLeft, top, kBrowseWidth, kRowHeight));
     row.label->setBuddy(row.field);
@@ -138,7 +138,7 @@ QFrame* ProfileFieldPages::NewPage(QWidget* pageParent, int index)
 QComboBox* ProfileFieldPages::NewList(QFrame* page, const QString& name, const QString& caption,
                                       int top, const QStringList& items)
 {
-    const app::Twips twips(page);
+    const ui::Twips twips(page);
     auto* list = new QComboBox(page);
     list->setObjectName(name);
     list->addItems(items);
@@ -152,7 +152,7 @@ QComboBox* ProfileFieldPages::NewList(QFrame* page, const QString& name, const Q
 
 void ProfileFieldPages::BuildGeneralPage(QFrame* page)
 {
-    const app::Twips twips(page);
+    const ui::Twips twips(page);
 
     // The pre-loader row is part of the page but never shown.
     const FileRow preLoader = NewFileRow(page, QStringLiteral("Pre&loader File:"),
@@ -193,7 +193,7 @@ void ProfileFieldPages::BuildGeneralPage(QFrame* page)
     txtCOMInBuffersize_ = NewField(page, QStringLiteral("txtCOMInBuffersize"),
                                    twips.rect(kBufferColumnLeft, kFirstListTop + kListPitch,
                                               kBufferFieldWidth, kRowHeight),
-                                   app::KeyFilter::None);
+                                   ui::KeyFilter::None);
     auto* outLabel = NewLabel(page, QStringLiteral("&Out Buffersize:"),
                               twips.rect(kBufferColumnLeft, kFirstListTop + 2 * kListPitch,
                                          kLabelWidth, kRowHeight));
@@ -201,7 +201,7 @@ void ProfileFieldPages::BuildGeneralPage(QFrame* page)
     txtCOMOutBuffersize_ = NewField(page, QStringLiteral("txtCOMOutBuffersize"),
                                     twips.rect(kBufferColumnLeft, kFirstListTop + 3 * kListPitch,
                                                kBufferFieldWidth, kRowHeight),
-                                    app::KeyFilter::None);
+                                    ui::KeyFilter::None);
     inLabel->setBuddy(txtCOMInBuffersize_);
     outLabel->setBuddy(txtCOMOutBuffersize_);
     for (QWidget* hidden : {static_cast<QWidget*>(inLabel), static_cast<QWidget*>(outLabel),
@@ -221,7 +221,7 @@ void ProfileFieldPages::BuildGeneralPage(QFrame* page)
 
 ProfileFieldPages::MemoryPage ProfileFieldPages::BuildMemoryPage(QFrame* page, const QString& device)
 {
-    const app::Twips twips(page);
+    const ui::Twips twips(page);
     MemoryPage fields;
 
     const FileRow loader = NewFileRow(page, QStringLiteral("&Loader File:"),
@@ -237,7 +237,7 @@ ProfileFieldPages::MemoryPage ProfileFieldPages::BuildMemoryPage(QFrame* page, c
                                  twips.rect(kLabelLeft, kOffsetRowTop + 30, kLabelWidth, kRowHeight));
     fields.applOffset = NewField(page, QStringLiteral("txt%1ApplFileOffset").arg(device),
                                  twips.rect(kFileFieldLeft, kOffsetRowTop, kOffsetFieldWidth, kRowHeight),
-                                 app::KeyFilter::Hexadecimal, kOffsetMaxLength);
+                                 ui::KeyFilter::Hexadecimal, kOffsetMaxLength);
     offsetLabel->setBuddy(fields.applOffset);
     NewLabel(page, QStringLiteral("(Hex)"),
              twips.rect(kFileFieldLeft + kOffsetFieldWidth + 60, kOffsetRowTop + 30, 600, kRowHeight));
@@ -253,7 +253,7 @@ ProfileFieldPages::MemoryPage ProfileFieldPages::BuildMemoryPage(QFrame* page, c
 
 void ProfileFieldPages::BuildIndicatorPage(QFrame* page)
 {
-    const app::Twips twips(page);
+    const ui::Twips twips(page);
     auto* busyGroup = new QGroupBox(QStringLiteral("Busy"), page);
     busyGroup->setObjectName(QStringLiteral("fraIndBusy"));
     twips.place(busyGroup, 0, 0, kGroupWidth, kGroupHeight);
@@ -267,19 +267,19 @@ void ProfileFieldPages::BuildIndicatorPage(QFrame* page)
 ProfileFieldPages::IndicatorGroup ProfileFieldPages::BuildIndicatorGroup(QWidget* group,
                                                                          const QString& which)
 {
-    const app::Twips twips(group);
+    const ui::Twips twips(group);
     struct Row {
         const char* caption;
         const char* key;
-        app::KeyFilter filter;
+        ui::KeyFilter filter;
         int maxLength;
     };
     const Row rows[] = {
-        {"Data Addr.:", "DataAddr", app::KeyFilter::Hexadecimal, kAddressMaxLength},
-        {"Direction Addr.:", "DirAddr", app::KeyFilter::Hexadecimal, kAddressMaxLength},
-        {"Open Drain Addr.:", "OpenDrainAddr", app::KeyFilter::Hexadecimal, kAddressMaxLength},
-        {"Mask:", "Mask", app::KeyFilter::Hexadecimal, kAddressMaxLength},
-        {"Active Level:", "ActLev", app::KeyFilter::ActiveLevel, kActiveLevelMaxLength},
+        {"Data Addr.:", "DataAddr", ui::KeyFilter::Hexadecimal, kAddressMaxLength},
+        {"Direction Addr.:", "DirAddr", ui::KeyFilter::Hexadecimal, kAddressMaxLength},
+        {"Open Drain Addr.:", "OpenDrainAddr", ui::KeyFilter::Hexadecimal, kAddressMaxLength},
+        {"Mask:", "Mask", ui::KeyFilter::Hexadecimal, kAddressMaxLength},
+        {"Active Level:", "ActLev", ui::KeyFilter::ActiveLevel, kActiveLevelMaxLength},
     };
     QLineEdit* fields[5] = {};
     int top = kGroupFirstRowTop;

@@ -1,10 +1,11 @@
 #include "frmProfileProperties.h"
 
 #include "ProfileFieldPages.h"
-#include "app/MessageBoxes.h"
-#include "app/Twips.h"
+
+#include "platform/ProductInfo.h"
 #include "profiles/dialogs/frmProfileNew.h"
-#include "protocol/IReporter.h"
+#include "ui/MessageBoxes.h"
+#include "ui/Twips.h"
 
 #include <QCloseEvent>
 #include <QFrame>
@@ -67,7 +68,7 @@ frmProfileProperties::frmProfileProperties(IProfileHost& host, profiles::Profile
     setWindowTitle(QStringLiteral("Profile Manager"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(app::WindowFont());
+    setFont(ui::WindowFont());
     BuildControls();
 }
 
@@ -75,7 +76,7 @@ frmProfileProperties::~frmProfileProperties() = default;
 
 void frmProfileProperties::BuildControls()
 {
-    const app::Twips twips(this);
+    const ui::Twips twips(this);
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("client"));
     client_->setGeometry(twips.rect(0, 0, kClientWidth, kClientHeight));
@@ -150,7 +151,7 @@ void frmProfileProperties::Load()
     }
     client_->setProperty("used", true);
 
-    const app::Twips twips(this);
+    const ui::Twips twips(this);
     setFixedSize(twips.x(kClientWidth), twips.y(kClientHeight));
     if (iconSource_)
         setWindowIcon(iconSource_->windowIcon());
@@ -162,7 +163,7 @@ void frmProfileProperties::Load()
 
 void frmProfileProperties::MovePagesOntoTabStrip()
 {
-    const app::Twips twips(this);
+    const ui::Twips twips(this);
     const int frame = twips.x(kTabFrameTwips);
     const int tabsHeight = Tab1_->tabBar()->sizeHint().height();
     const QRect strip = Tab1_->geometry();
@@ -249,7 +250,7 @@ bool frmProfileProperties::ApplySelectedProfile()
     const QString name = SelectedProfileName();
     if (name.isEmpty() || profiles::IsReservedProfileName(name)) {
         // Saving without a registered profile would write a nameless or stray section.
-        app::ShowMessageBox(this, protocol::kApplicationTitle,
+        ui::ShowMessageBox(this, platform::kApplicationTitle,
                             NotSavedText(host_.currentProfile().Name), QMessageBox::Warning);
         return false;
     }

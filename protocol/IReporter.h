@@ -4,9 +4,6 @@
 
 namespace zandor::protocol {
 
-// The caption of every message box that is not tied to the main window's caption.
-inline const QString kApplicationTitle = QStringLiteral("Varnex Controller Programming Tool");
-
 enum class MessageIcon { Exclamation, None };
 
 // Where the protocol reports progress and failures. The main window shows them in its

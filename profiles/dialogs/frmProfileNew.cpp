@@ -1,9 +1,9 @@
 #include "frmProfileNew.h"
 
-#include "app/Twips.h"
-#include "app/EntryFields.h"
-#include "app/MessageBoxes.h"
-#include "protocol/IReporter.h"
+#include "platform/ProductInfo.h"
+#include "ui/EntryFields.h"
+#include "ui/MessageBoxes.h"
+#include "ui/Twips.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -37,13 +37,13 @@ frmProfileNew::frmProfileNew(ProfileStore& profiles, QWidget* iconSource, QWidge
     setWindowTitle(QStringLiteral("New Profile"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-    setFont(app::WindowFont());
+    setFont(ui::WindowFont());
     BuildControls();
 }
 
 void frmProfileNew::BuildControls()
 {
-    const app::Twips twips(this);
+    const ui::Twips twips(this);
     setFixedSize(twips.x(kClientWidth), twips.y(kClientHeight));
 
     // Created in focus order: name, OK, Cancel.
@@ -54,7 +54,7 @@ void frmProfileNew::BuildControls()
     txtName_ = new QLineEdit(this);
     txtName_->setObjectName(QStringLiteral("txtName"));
     twips.place(txtName_, 300, 450, 2835, 330);
-    app::MakeEntryField(txtName_, app::KeyFilter::None);
+    ui::MakeEntryField(txtName_, ui::KeyFilter::None);
     lblName_->setBuddy(txtName_);
 
     cmdOK_ = new QPushButton(QStringLiteral("OK"), this);
@@ -93,10 +93,10 @@ void frmProfileNew::cmdOK_Click()
     if (!name.isEmpty()) {
         // A profile called like one of the store's own sections would overwrite them.
         if (IsReservedProfileName(name)) {
-            app::ShowMessageBox(this, protocol::kApplicationTitle, ReservedNameText(name),
+            ui::ShowMessageBox(this, platform::kApplicationTitle, ReservedNameText(name),
                                 QMessageBox::Warning);
             txtName_->setFocus();
-            app::SelectAllText(txtName_);
+            ui::SelectAllText(txtName_);
             return;
         }
         profiles_.NewProfile(name);

@@ -3,7 +3,7 @@
 // A main window on a settings store in a temporary folder, a port and an event pump of the
 // test's choice, and message boxes recorded instead of shown.
 
-#include "app/MessageBoxes.h"
+#include "ui/MessageBoxes.h"
 #include "app/frmMain.h"
 #include "platform/QtSettingsStore.h"
 #include "support/FakeEventPump.h"
@@ -27,7 +27,7 @@ public:
         : store(dir.filePath(QStringLiteral("Zandor.ini"))),
           port_(port ? port : &fakePort), pump_(pump ? pump : &fakePump)
     {
-        app::SetMessageBoxHook([this](const app::MessageBoxRequest& box) {
+        ui::SetMessageBoxHook([this](const ui::MessageBoxRequest& box) {
             boxes.append(box);
             if (onBox)
                 onBox(box);
@@ -36,7 +36,7 @@ public:
     ~MainWindowHarness()
     {
         window.reset();
-        app::SetMessageBoxHook({});
+        ui::SetMessageBoxHook({});
         QDir::setCurrent(cwdBefore_);
     }
 
@@ -62,7 +62,7 @@ public:
     QStringList boxTexts() const
     {
         QStringList texts;
-        for (const app::MessageBoxRequest& box : boxes)
+        for (const ui::MessageBoxRequest& box : boxes)
             texts.append(box.text);
         return texts;
     }
@@ -75,8 +75,8 @@ public:
     platform::QtSettingsStore store;
     FakeSerialPort fakePort;
     FakeEventPump fakePump;
-    QList<app::MessageBoxRequest> boxes;
-    std::function<void(const app::MessageBoxRequest&)> onBox;
+    QList<ui::MessageBoxRequest> boxes;
+    std::function<void(const ui::MessageBoxRequest&)> onBox;
     std::unique_ptr<app::frmMain> window;
 
 private:

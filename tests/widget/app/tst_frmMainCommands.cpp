@@ -116,7 +116,7 @@ void tst_frmMainCommands::closeRequestWaitsForTheRunningCommand()
 
     // The same for a close under the start-up's box.
     MainWindowHarness h2;
-    h2.onBox = [&](const app::MessageBoxRequest&) { h2.window->close(); };
+    h2.onBox = [&](const ui::MessageBoxRequest&) { h2.window->close(); };
     h2.start();
     QVERIFY(!h2.window->hasShutDown());
     QCoreApplication::processEvents();

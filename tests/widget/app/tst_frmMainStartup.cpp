@@ -28,7 +28,7 @@ void tst_frmMainStartup::firstStartCreatesDefaultAndStaysUsable()
 {
     MainWindowHarness h;
     bool visibleAtBox = false;
-    h.onBox = [&](const app::MessageBoxRequest&) { visibleAtBox = h.window->isVisible(); };
+    h.onBox = [&](const ui::MessageBoxRequest&) { visibleAtBox = h.window->isVisible(); };
     app::frmMain& w = h.start();
 
     QCOMPARE(w.windowTitle(), QStringLiteral("Varnex Controller Programming Tool using 'Default'"));

@@ -3,7 +3,7 @@
 // Shared pieces of the profile manager's widget tests: a settings store in a temporary
 // folder, a stand-in for the main window, and a way to act on a modal dialog.
 
-#include "app/MessageBoxes.h"
+#include "ui/MessageBoxes.h"
 #include "manager/IProfileHost.h"
 #include "platform/QtSettingsStore.h"
 #include "profiles/ProfileStore.h"
@@ -25,7 +25,7 @@ struct FakeProfileHost : manager::IProfileHost {
     {
         ++portOpenings;
         if (portFails)
-            app::ShowMessageBox(nullptr, {}, QStringLiteral("Comm port error."), QMessageBox::Critical);
+            ui::ShowMessageBox(nullptr, {}, QStringLiteral("Comm port error."), QMessageBox::Critical);
     }
     profiles::ProfileData current;
     int captionUpdates = 0, portOpenings = 0;
@@ -34,15 +34,15 @@ struct FakeProfileHost : manager::IProfileHost {
 
 // A fresh store holding the profile "Default", and the message boxes shown meanwhile.
 struct StoreFixture {
-    StoreFixture() { profiles.EnsureDefaultProfile(); app::SetMessageBoxHook([this](const auto& box) { boxes << box; }); }
-    ~StoreFixture() { app::SetMessageBoxHook({}); }
+    StoreFixture() { profiles.EnsureDefaultProfile(); ui::SetMessageBoxHook([this](const auto& box) { boxes << box; }); }
+    ~StoreFixture() { ui::SetMessageBoxHook({}); }
     QString stored(const QString& section, const QString& key) { return settings.readKey(section, key, QStringLiteral("<missing>")); }
     auto section(const QString& name) { return settings.readSection(name); }
 
     QTemporaryDir dir;
     platform::QtSettingsStore settings{dir.path() + QStringLiteral("/Zandor.ini")};
     profiles::ProfileStore profiles{settings, [](const QString&) {}};
-    QList<app::MessageBoxRequest> boxes;
+    QList<ui::MessageBoxRequest> boxes;
 };
 
 // Runs `showModal` and, once its modal loop runs, `actions`; the dialog is hidden

@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace zandor::app {
+namespace zandor::ui {
 
 struct MessageBoxRequest {
     QString caption;
@@ -22,4 +22,4 @@ void ShowMessageBox(QWidget* parent, const QString& caption, const QString& text
 using MessageBoxHook = std::function<void(const MessageBoxRequest&)>;
 void SetMessageBoxHook(MessageBoxHook hook);
 
-}  // namespace zandor::app
+}  // namespace zandor::ui

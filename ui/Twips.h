@@ -6,7 +6,7 @@
 
 class QWidget;
 
-namespace zandor::app {
+namespace zandor::ui {
 
 constexpr double kTwipsPerInch = 1440.0;
 
@@ -35,4 +35,4 @@ private:
 // near face where Tahoma is missing).
 QFont WindowFont();
 
-}  // namespace zandor::app
+}  // namespace zandor::ui

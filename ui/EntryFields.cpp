@@ -9,7 +9,7 @@
 #include <QObject>
 #include <QTimer>
 
-namespace zandor::app {
+namespace zandor::ui {
 
 namespace {
 
@@ -119,4 +119,4 @@ void MakeEntryField(QLineEdit* field, KeyFilter filter)
     new EntryFieldBehaviour(field, filter);
 }
 
-}  // namespace zandor::app
+}  // namespace zandor::ui

@@ -4,7 +4,7 @@
 #include <QScreen>
 #include <QWidget>
 
-namespace zandor::app {
+namespace zandor::ui {
 
 namespace {
 constexpr double kFallbackDpi = 96.0;  // no screen at all: the common desktop resolution
@@ -37,4 +37,4 @@ QFont WindowFont()
     return font;
 }
 
-}  // namespace zandor::app
+}  // namespace zandor::ui

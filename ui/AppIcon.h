@@ -2,9 +2,9 @@
 
 #include <QIcon>
 
-namespace zandor::app {
+namespace zandor::ui {
 
 // The program's icon (32 x 32 and 16 x 16), shared by the main window and its dialogs.
 QIcon ApplicationIcon();
 
-}  // namespace zandor::app
+}  // namespace zandor::ui

@@ -4,7 +4,7 @@
 
 class QLineEdit;
 
-namespace zandor::app {
+namespace zandor::ui {
 
 // Upper-cases `text` in place and tells whether every character is 0-9 or A-F.
 // The empty text gives true.
@@ -24,4 +24,4 @@ enum class KeyFilter {
 // filtered) never leaves a character the filter would refuse.
 void MakeEntryField(QLineEdit* field, KeyFilter filter);
 
-}  // namespace zandor::app
+}  // namespace zandor::ui

@@ -6,7 +6,7 @@ static void InitIconResource()
     Q_INIT_RESOURCE(zandor);
 }
 
-namespace zandor::app {
+namespace zandor::ui {
 
 QIcon ApplicationIcon()
 {
@@ -17,4 +17,4 @@ QIcon ApplicationIcon()
     return icon;
 }
 
-}  // namespace zandor::app
+}  // namespace zandor::ui

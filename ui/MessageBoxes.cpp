@@ -1,6 +1,6 @@
 #include "MessageBoxes.h"
 
-namespace zandor::app {
+namespace zandor::ui {
 
 namespace {
 MessageBoxHook& Hook()
@@ -26,4 +26,4 @@ void ShowMessageBox(QWidget* parent, const QString& caption, const QString& text
     box.exec();
 }
 
-}  // namespace zandor::app
+}  // namespace zandor::ui
