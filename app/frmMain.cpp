@@ -12,7 +12,6 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
@@ -157,8 +156,9 @@ bool frmMain::ResetTarget(int intMode)
     // still cannot open, the not-responding box below says what the user must do.
     if (!comm_.isOpen())
         app::OpenCommPort(comm_, CurrentProfile);
-    protocol::Target target(comm_, *this, pump_, CurrentProfile);
-    const bool identified = protocol::IdentifyTarget(target, SelectedMemoryKind());
+    protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
+    const bool identified =
+        protocol::IdentifyTarget(target, SelectedMemoryKind()) == protocol::Outcome::Done;
     if (!identified)
         NotRespondingBox();
     EnableControls(kFirstTab, true);
@@ -230,7 +230,7 @@ void frmMain::onMemoryOptionSelected(int memoryKind)
     OperationScope operation(*this);
     ShowApplFileForMemory();
     EnableControls(kFirstTab, false);
-    protocol::Target target(comm_, *this, pump_, CurrentProfile);
+    protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
     protocol::SendLoader(target, memoryKind, protocol::kReload);
     EnableControls(kFirstTab, true);
 }
@@ -269,7 +269,7 @@ void frmMain::onTabClicked()
     const int tab = Tab1->selectedTabNumber();
     EnableControls(tab, false);
     // The tab's number doubles as the memory kind: tab 1 brings up the CPU flash loader.
-    protocol::Target target(comm_, *this, pump_, CurrentProfile);
+    protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
     protocol::SendLoader(target, tab, protocol::kReload);
     EnableControls(tab, true);
 }
@@ -277,23 +277,26 @@ void frmMain::onTabClicked()
 void frmMain::onEraseProgramClicked()
 {
     OperationScope operation(*this);
-    QFile applFile(selectedApplFile());
-    if (selectedApplFile().isEmpty() || !applFile.open(QIODevice::ReadOnly)) {
-        messageBox(kFileOpenErrorText, protocol::MessageIcon::Exclamation);
+    const int kind = SelectedMemoryKind();
+    // The file is read once, here: the download sends exactly the image checked now, so a
+    // file changed or deleted while the board is erased cannot change what is programmed.
+    const protocol::ApplicationLoad load = protocol::LoadApplicationImage(CurrentProfile, kind);
+    if (load.fileError == protocol::InputFileError::Missing
+        || load.fileError == protocol::InputFileError::Unreadable) {
+        messageBox(kFileOpenErrorText, MessageIcon::Exclamation);
         return;
     }
-    applFile.close();
-
-    const int kind = SelectedMemoryKind();
-    protocol::Target target(comm_, *this, pump_, CurrentProfile);
-    // A file that would stop half way is refused before the memory is erased.
-    if (!protocol::CheckApplicationFile(target, kind))
-        return;
+    // The name is right: keep it, even when the file's contents are refused below.
     profiles_.SaveProfile(CurrentProfile.Name, CurrentProfile);
+    if (!load.image) {
+        messageBox(load.fault.text, MessageIcon::Exclamation);
+        return;
+    }
 
     EnableControls(kFirstTab, false);
-    if (protocol::EraseFlash(target, kind))
-        protocol::SendApplication(target, kind);
+    protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
+    if (protocol::EraseFlash(target, kind) == protocol::Outcome::Done)
+        protocol::SendApplication(target, *load.image, kind);
     EnableControls(kFirstTab, true);
 }
 
@@ -323,10 +326,9 @@ void frmMain::setPercentText(const QString& text)
     staPanel3->setText(text);
 }
 
-void frmMain::messageBox(const QString& text, protocol::MessageIcon icon)
+void frmMain::messageBox(const QString& text, MessageIcon icon)
 {
-    const QMessageBox::Icon shown =
-        icon == protocol::MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
+    const QMessageBox::Icon shown = icon == MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
     ui::ShowMessageBox(this, platform::kApplicationTitle, text, shown);
 }
 

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "IStatusSurface.h"
 #include "MainBrowse.h"
+#include "WindowProtocolView.h"
 #include "manager/IProfileHost.h"
 #include "platform/IEventPump.h"
 #include "platform/ISerialPort.h"
 #include "platform/ISettingsStore.h"
 #include "profiles/ProfileData.h"
 #include "profiles/ProfileStore.h"
-#include "protocol/IReporter.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -36,7 +37,7 @@ class TabStrip;
 
 // The program's main window: start-up and shutdown, the memory choice, the application
 // file, Erase & Program, Reset, and the status bar on which the protocol reports.
-class frmMain : public QMainWindow, public protocol::IReporter, public manager::IProfileHost {
+class frmMain : public QMainWindow, public IStatusSurface, public manager::IProfileHost {
     Q_OBJECT
 
 public:
@@ -67,12 +68,12 @@ public:
     profiles::ProfileData& currentProfile() override { return CurrentProfile; }
     void OpenCommPort() override;
 
-    // Progress and failures of the protocol.
+    // Where the protocol's progress and failures are shown.
     void setStatusText(const QString& text) override;
     QString statusText() const override;
     void setPercentText(const QString& text) override;
     void notRespondingBox() override { NotRespondingBox(); }
-    void messageBox(const QString& text, protocol::MessageIcon icon) override;
+    void messageBox(const QString& text, MessageIcon icon) override;
 
     profiles::ProfileStore& profileStore() { return profiles_; }
     // Tests answer the file dialog in place of the user.
@@ -114,6 +115,7 @@ private:
     const QString commandLine_;
     profiles::ProfileStore profiles_;
     OpenFileDialog openFileDialog_;
+    WindowProtocolView protocolView_{*this};
 
     profiles::ProfileData CurrentProfile;
     int currentTabFrame_ = 0;    // index of the tab frame shown last; 0 before the first

@@ -8,6 +8,7 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
+#include "platform/TracingSerialPort.h"
 #include "ui/MessageBoxes.h"
 
 #include <QApplication>
@@ -33,10 +34,21 @@ int main(int argc, char* argv[])
     platform::QtSerialPort comm(
         [&store](int portNumber) { return platform::DeviceNameForPort(*store, portNumber); });
     platform::QtEventPump pump;
+    // ZANDOR_TRACE=FILE writes every byte both ways to FILE, as the command line's --trace.
+    platform::ISerialPort* port = &comm;
+    std::unique_ptr<platform::TracingSerialPort> tracing;
+    if (const QString tracePath = qEnvironmentVariable("ZANDOR_TRACE"); !tracePath.isEmpty()) {
+        QString error;
+        tracing = platform::TracingSerialPort::ToFile(comm, tracePath, &error);
+        if (tracing)
+            port = tracing.get();
+        else
+            ui::ShowMessageBox(nullptr, platform::kApplicationTitle, error, QMessageBox::Warning);
+    }
 
     // The command line as one text: the arguments after the program's path, joined by blanks.
     const QString commandLine = application.arguments().mid(1).join(QLatin1Char(' '));
-    app::frmMain window(*store, comm, pump, commandLine);
+    app::frmMain window(*store, *port, pump, commandLine);
     window.Load();
     if (window.hasShutDown())
         return 0;  // closed while starting up

@@ -3,6 +3,7 @@
 //   <build>/bench/bench_download
 // The tool should stay close to the wire bound while using little CPU.
 
+#include "app/WindowProtocolView.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "profiles/ProfileData.h"
@@ -66,12 +67,17 @@ int main(int argc, char** argv)
     QString why;
     if (!port.open(settings, &why))
         return Fail("cannot open the port:", why);
-    protocol::Target target(port, reporter, pump, profile);
+    app::WindowProtocolView view(reporter);
+    protocol::Target target(port, view, pump, profile);
 
-    if (!protocol::IdentifyTarget(target, profiles::CpuFlashMemory) || !reporter.events.isEmpty())
+    if (protocol::IdentifyTarget(target, profiles::CpuFlashMemory) != protocol::Outcome::Done
+        || !reporter.events.isEmpty())
         return Fail("identification or loader failed:", reporter.events.join(QStringLiteral("; ")));
-    if (!protocol::EraseFlash(target, profiles::CpuFlashMemory))
+    if (protocol::EraseFlash(target, profiles::CpuFlashMemory) != protocol::Outcome::Done)
         return Fail("erase failed:", reporter.events.join(QStringLiteral("; ")));
+    const protocol::ApplicationLoad load = protocol::LoadApplicationImage(profile, profiles::CpuFlashMemory);
+    if (!load.image)
+        return Fail("image:", load.fault.text);
 
     const qint64 imageBytes = QFileInfo(kImage).size();
     const qint64 records = (imageBytes + kChunkBytes - 1) / kChunkBytes;
@@ -81,7 +87,8 @@ int main(int argc, char** argv)
     QElapsedTimer wall;
     const double cpuBefore = CpuSeconds();
     wall.start();
-    const bool sent = protocol::SendApplication(target, profiles::CpuFlashMemory);
+    const bool sent =
+        protocol::SendApplication(target, *load.image, profiles::CpuFlashMemory) == protocol::Outcome::Done;
     const double wallSeconds = double(wall.nsecsElapsed()) / 1e9;
     const double cpuSeconds = CpuSeconds() - cpuBefore;
     if (!sent)

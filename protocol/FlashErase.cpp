@@ -26,20 +26,40 @@ BankPlan PlanFor(int memoryKind)
 
 }  // namespace
 
-bool EraseFlash(Target& target, int memoryKind)
+Outcome EraseFlash(Target& target, int memoryKind)
 {
     const BankPlan plan = PlanFor(memoryKind);
-    for (int bank = 0; bank < plan.banks; ++bank) {
-        target.report.setStatusText(plan.label + QString::number(bank) + QStringLiteral(" ..."));
+    StepEndEvent end;
+    end.phase = Phase::Erase;
+    end.memoryKind = memoryKind;
+    end.limitTicks = kEraseBankLimitTicks;
+    for (int bank = 0; bank < plan.banks && end.outcome == Outcome::Done; ++bank) {
+        StepEvent step;
+        step.phase = Phase::Erase;
+        step.statusText = plan.label + QString::number(bank) + QStringLiteral(" ...");
+        step.memoryKind = memoryKind;
+        step.bank = bank;
+        target.observer.onStep(step);
+        end.bank = bank;
+
         QByteArray head = kEraseCommandHead;
         head.append('\0');
         head.append(static_cast<char>(bank));
-        const bool written = SendRecord(target, head) && WriteToTarget(target, QByteArray(1, kLineFeed));
         // A refused write needs no 10 s wait: the target cannot have heard the command.
-        if (!written || !WaitForAck(target, kEraseBankLimitTicks))
-            return FinishAcknowledgedStep(target, false);
+        if (!SendRecord(target, head) || !WriteToTarget(target, QByteArray(1, kLineFeed))) {
+            end.outcome = WriteFailure(target);
+            break;
+        }
+        const Ack ack = WaitForAck(target, kEraseBankLimitTicks, Phase::Erase);
+        end.outcome = OutcomeOf(ack);
+        if (end.outcome == Outcome::Refused)
+            end.reply = ack.reply;
+        // A bank that has begun is always finished: stopping mid-bank is not possible.
+        if (end.outcome == Outcome::Done && bank + 1 < plan.banks && target.shouldStop())
+            end.outcome = Outcome::Interrupted;
     }
-    return FinishAcknowledgedStep(target, true);
+    target.observer.onStepEnd(end);
+    return end.outcome;
 }
 
 }  // namespace zandor::protocol

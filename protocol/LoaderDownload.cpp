@@ -1,89 +1,11 @@
 #include "Module1.h"
 
 #include "ReplyCodes.h"
-#include "SRecordCodec.h"
 #include "TargetIo.h"
 
 namespace zandor::protocol {
 
 namespace {
-
-struct LoaderChoice {
-    QString file;
-    QString label;
-};
-
-std::optional<LoaderChoice> ChooseLoader(const profiles::ProfileData& profile, int memoryKind)
-{
-    switch (memoryKind) {
-    case profiles::CpuFlashMemory:
-        if (profile.ProcessorCode == QLatin1String(kProcessorCodeST10F168))
-            return LoaderChoice{profile.C168LoaderFile, QStringLiteral("C168: Sending Loader ")};
-        return LoaderChoice{profile.C167LoaderFile, QStringLiteral("C167: Sending Loader ")};
-    case profiles::ExternalFlashMemory:
-        return LoaderChoice{profile.AMD29F0x0LoaderFile, QStringLiteral("AMD29F0x0: Sending Loader ")};
-    case profiles::DataFlashMemory:
-        return LoaderChoice{profile.AT45D0x1LoaderFile, QStringLiteral("AT45D0x1: Sending Loader ")};
-    case profiles::DS1994Memory:
-        return LoaderChoice{profile.DS1994LoaderFile, QStringLiteral("DS1994: Sending Loader ")};
-    default:
-        return std::nullopt;
-    }
-}
-
-// The two memory images the pre-loader (or the running loader) takes, FF where the
-// loader file puts nothing.
-struct LoaderImages {
-    QByteArray part1 = QByteArray(kLoaderPart1Size, kUnfilledImageByte);
-    QByteArray part2 = QByteArray(kLoaderPart2Size, kUnfilledImageByte);
-
-    bool store(std::uint32_t address, char byte)
-    {
-        if (address >= kLoaderPart1Base && address < kLoaderPart1Base + kLoaderPart1Size) {
-            part1[address - kLoaderPart1Base] = byte;
-            return true;
-        }
-        if (address >= kLoaderPart2Base && address < kLoaderPart2Base + kLoaderPart2Size) {
-            part2[address - kLoaderPart2Base] = byte;
-            return true;
-        }
-        return false;
-    }
-};
-
-// Builds both images from the loader file; false after one message box on a fault.
-bool BuildImages(Target& target, const QString& file, LoaderImages* images)
-{
-    QByteArray bytes;
-    QString fault;
-    if (!ReadWholeFile(file, &bytes, &fault)) {
-        ShowFault(target, FileFaultText(file, fault));
-        return false;
-    }
-    for (const TextLine& line : SplitLines(bytes)) {
-        if (IsBlankLine(line.text))
-            continue;
-        const LoaderLineData decoded = DecodeLoaderLine(line.text);
-        if (!decoded.fault.isEmpty()) {
-            ShowFault(target, LineFaultText(file, line.number, decoded.fault));
-            return false;
-        }
-        if (!decoded.hasData)
-            continue;
-        for (qsizetype i = 0; i < decoded.data.size(); ++i) {
-            const std::uint32_t address = decoded.address + std::uint32_t(i);
-            if (!images->store(address, decoded.data.at(i))) {
-                // This box has no icon: the loader file is ours, so this is a build fault.
-                target.report.messageBox(
-                    QStringLiteral("Address %1 out of range in %2, line %3")
-                        .arg(QString::number(address, 16).toUpper(), file, QString::number(line.number)),
-                    MessageIcon::None);
-                return false;
-            }
-        }
-    }
-    return true;
-}
 
 // One write per image byte, as the bootstrap pre-loader takes them. False when the port
 // refused a write.
@@ -96,57 +18,80 @@ bool SendImage(Target& target, const QByteArray& image)
     return true;
 }
 
+StepEvent LoaderStep(const LoaderPackage& loader, Phase phase, const QString& text, int part = 0)
+{
+    StepEvent step;
+    step.phase = phase;
+    step.statusText = text;
+    step.memoryKind = loader.memoryKind;
+    step.loaderPart = part;
+    step.file = phase == Phase::PreLoader ? loader.preLoaderFile : loader.loaderFile;
+    return step;
+}
+
 }  // namespace
 
-bool SendLoader(Target& target, int memoryKind, int firstLoadFlag)
+Outcome SendLoader(Target& target, const LoaderPackage& loader)
 {
-    const auto loader = ChooseLoader(target.profile, memoryKind);
-    if (!loader) {
-        ShowFault(target, QStringLiteral("There is no loader for memory kind %1.").arg(memoryKind));
-        return false;
-    }
-    const bool firstLoad = firstLoadFlag == kFirstLoad;
-    const QString preLoaderStatus =
-        QStringLiteral("Sending PreLoader %1 ...").arg(target.profile.PreLoaderFile);
-    const QString loaderText = loader->label + loader->file;
-
-    // Everything is read and checked before the first byte goes out, so a bad file never
-    // leaves the target with half a loader.
-    QByteArray preLoader;
-    if (firstLoad) {
-        QString fault;
-        if (!ReadWholeFile(target.profile.PreLoaderFile, &preLoader, &fault)) {
-            target.report.setStatusText(preLoaderStatus);
-            ShowFault(target, FileFaultText(target.profile.PreLoaderFile, fault));
-            AppendStatus(target, kErrorSuffix);
-            return false;
-        }
-    }
-    LoaderImages images;
-    if (!BuildImages(target, loader->file, &images)) {
-        target.report.setStatusText(loaderText);
-        AppendStatus(target, kErrorSuffix);
-        return false;
-    }
-
+    const QString loaderText = loader.loaderLabel + loader.loaderFile;
     target.port.readAllPending();  // stale bytes would be taken for the loader's answer
+
     bool written = false;
-    if (firstLoad) {
-        target.report.setStatusText(preLoaderStatus);
-        written = WriteToTarget(target, preLoader);
+    if (loader.firstLoad) {
+        target.observer.onStep(LoaderStep(loader, Phase::PreLoader, PreLoaderStatusText(loader.preLoaderFile)));
+        written = WriteToTarget(target, loader.preLoader);
     } else {
-        target.report.setStatusText(QStringLiteral("Sending ReLoader ..."));
+        target.observer.onStep(LoaderStep(loader, Phase::Reload, QStringLiteral("Sending ReLoader ...")));
         written = SendRecord(target, kReloadCommand);
     }
     if (written) {
-        target.report.setStatusText(loaderText + QStringLiteral(" Part 1 ..."));
-        written = SendImage(target, images.part1);
+        target.observer.onStep(LoaderStep(loader, Phase::Loader, loaderText + QStringLiteral(" Part 1 ..."), 1));
+        written = SendImage(target, loader.images.part1);
     }
     if (written) {
-        target.report.setStatusText(loaderText + QStringLiteral(" Part 2 ..."));
-        written = SendImage(target, images.part2);
+        target.observer.onStep(LoaderStep(loader, Phase::Loader, loaderText + QStringLiteral(" Part 2 ..."), 2));
+        written = SendImage(target, loader.images.part2);
     }
-    return FinishAcknowledgedStep(target, written && WaitForAck(target, kLoaderAckLimitTicks));
+
+    StepEndEvent end;
+    end.phase = Phase::Loader;
+    end.memoryKind = loader.memoryKind;
+    end.limitTicks = kLoaderAckLimitTicks;
+    if (!written) {
+        end.outcome = WriteFailure(target);
+    } else {
+        const Ack ack = WaitForAck(target, kLoaderAckLimitTicks, Phase::Loader);
+        end.outcome = OutcomeOf(ack);
+        if (end.outcome == Outcome::Refused)
+            end.reply = ack.reply;
+    }
+    target.observer.onStepEnd(end);
+    return end.outcome;
+}
+
+Outcome SendLoader(Target& target, int memoryKind, int firstLoadFlag)
+{
+    // Everything is read and checked before the first byte goes out, so a bad file never
+    // leaves the target with half a loader.
+    LoaderPrepareFault fault;
+    const auto loader = PrepareLoader(target.profile, memoryKind, firstLoadFlag == kFirstLoad, &fault);
+    if (loader)
+        return SendLoader(target, *loader);
+
+    StepEvent step;
+    step.phase = fault.phase;
+    step.statusText = fault.statusText;
+    step.memoryKind = memoryKind;
+    step.file = fault.fault.file;
+    if (!step.statusText.isEmpty())
+        target.observer.onStep(step);
+    target.observer.onFault(fault.fault);
+    StepEndEvent end;
+    end.phase = fault.phase;
+    end.outcome = Outcome::BadInput;
+    end.memoryKind = memoryKind;
+    target.observer.onStepEnd(end);
+    return Outcome::BadInput;
 }
 
 }  // namespace zandor::protocol

@@ -61,8 +61,6 @@ constexpr int kCpuFlashBanks = 4;       // banks 0-3
 constexpr int kExternalFlashBanks = 8;  // AMD29F0x0: banks 0-7
 
 // --- S-record files ----------------------------------------------------------------
-// GetFileType reads this much of a file: the longest first record (count FFh) fits.
-constexpr int kFileTypeProbeBytes = 1024;
 // File type codes.
 constexpr int kBinaryFileType = 1;
 constexpr int kSRecordFileType = 3;

@@ -191,19 +191,45 @@ std::optional<QByteArray> LineToBinaryRecord(QByteArrayView line, QString* fault
     return record;
 }
 
+int SRecordAddressBytes(char type)
+{
+    switch (type) {
+    case '0': case '1': case '5': case '9':
+        return 2;
+    case '2': case '6': case '8':
+        return 3;
+    case '3': case '7':
+        return 4;
+    default:
+        return 0;  // "4" is reserved, anything else is no record type at all
+    }
+}
+
+bool LooksLikeSRecordLine(QByteArrayView line)
+{
+    if (line.size() < 2 || line.at(0) != kRecordStart || line.at(1) < '0' || line.at(1) > '9')
+        return false;
+    for (char c : line.sliced(2)) {
+        if (HexDigitValue(c) < 0)
+            return false;
+    }
+    return true;
+}
+
 QString SRecordLineFault(QByteArrayView line)
 {
     if (line.isEmpty() || line.at(0) != kRecordStart)
         return QStringLiteral("the line does not begin with \"S\"");
     if (line.size() < 4)
         return QStringLiteral("the record is too short");
+    const int addressBytes = SRecordAddressBytes(line.at(1));
+    if (addressBytes == 0)
+        return QStringLiteral("\"S%1\" is not a record type a loader takes").arg(Shown(line.sliced(1, 1)));
     const QByteArrayView digits = line.sliced(2);
     if (digits.size() % 2 != 0)
         return QStringLiteral("the record has an odd number of hexadecimal digits");
     QString fault;
-    if (!HexToLong(digits.first(2), &fault))
-        return fault;
-    for (qsizetype i = 2; i < digits.size(); i += 2) {
+    for (qsizetype i = 0; i < digits.size(); i += 2) {
         if (!HexToLong(digits.sliced(i, 2), &fault))
             return fault;
     }
@@ -214,8 +240,13 @@ QString SRecordLineFault(QByteArrayView line)
             .arg(count)
             .arg(bytesAfterCount);
     }
-    if (count < 1)
-        return QStringLiteral("the record has no checksum");
+    if (count < addressBytes + 1) {
+        return QStringLiteral("the count %1 is too small for an S%2 record (%3 address bytes and "
+                              "the checksum)")
+            .arg(count)
+            .arg(Shown(line.sliced(1, 1)))
+            .arg(addressBytes);
+    }
     const QString expected = *SRecordChecksum(digits.first(digits.size() - 2));
     const QString found = Shown(digits.last(2));
     if (found.compare(expected, Qt::CaseInsensitive) != 0)

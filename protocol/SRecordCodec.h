@@ -56,8 +56,17 @@ LoaderLineData DecodeLoaderLine(QByteArrayView line);
 // line does not begin with "S", has no type character, or holds a bad digit.
 std::optional<QByteArray> LineToBinaryRecord(QByteArrayView line, QString* fault = nullptr);
 
-// Full check of one S-record line: "S", type, even digit count, valid digits, count
-// field matching the length, right checksum. Empty text when the line is sound.
+// Address bytes of an S-record type: S0, S1, S5, S9 two; S2, S6, S8 three; S3, S7 four.
+// 0 for a type no loader takes ("4", a letter).
+int SRecordAddressBytes(char type);
+
+// "S", a digit, then only hexadecimal digits: a line meant as an S-record, even when its
+// checksum or count is wrong.
+bool LooksLikeSRecordLine(QByteArrayView line);
+
+// Full check of one S-record line: "S", a record type a loader takes, even digit count,
+// valid digits, count field matching the length and covering the type's address and the
+// checksum, right checksum. Empty text when the line is sound.
 QString SRecordLineFault(QByteArrayView line);
 
 // The head of an S3 record for 1 to 64 file bytes placed at `address` (checksum not

@@ -36,17 +36,6 @@ QByteArray WithChecksum(const QByteArray& head)
 
 }  // namespace
 
-bool SendFile(Target& target, const QString& path)
-{
-    QByteArray bytes;
-    QString fault;
-    if (!ReadWholeFile(path, &bytes, &fault)) {
-        ShowFault(target, FileFaultText(path, fault));
-        return false;
-    }
-    return WriteToTarget(target, bytes);
-}
-
 void SendRecord(platform::ISerialPort& port, const QByteArray& head)
 {
     port.write(WithChecksum(head));
@@ -57,18 +46,39 @@ bool SendRecord(Target& target, const QByteArray& head)
     return WriteToTarget(target, WithChecksum(head));
 }
 
-bool WaitForAck(Target& target, int limitTicks)
+Ack WaitForAck(Target& target, int limitTicks, Phase phase)
 {
-    if (WaitForReplyBytes(target, limitTicks) != ReplyWait::BytesPending)
-        return false;
+    switch (WaitForReplyBytes(target, limitTicks)) {
+    case ReplyWait::PortFailed:
+        return {AckResult::PortFailed, {}};
+    case ReplyWait::TimedOut:
+        return {AckResult::TimedOut, {}};
+    case ReplyWait::BytesPending:
+        break;
+    }
     // Only the first byte is judged; later bytes of the same read are dropped.
     const QByteArray reply = target.port.readAllPending();
     if (reply.isEmpty())
-        return false;
+        return {AckResult::TimedOut, {}};
     if (reply.at(0) == kAcknowledge)
-        return true;
-    ShowTargetReply(target.report, reply);
-    return false;
+        return {AckResult::Acknowledged, reply};
+    target.observer.onReply({phase, reply});
+    return {AckResult::Refused, reply};
+}
+
+Outcome OutcomeOf(const Ack& ack)
+{
+    switch (ack.result) {
+    case AckResult::Acknowledged:
+        return Outcome::Done;
+    case AckResult::Refused:
+        return Outcome::Refused;
+    case AckResult::PortFailed:
+        return Outcome::LineFailed;
+    case AckResult::TimedOut:
+        break;
+    }
+    return Outcome::NotAcknowledged;
 }
 
 QString TargetReplyText(const QByteArray& reply)
@@ -82,11 +92,6 @@ QString TargetReplyText(const QByteArray& reply)
     if (const char* label = ReplyLabel(first))
         return QStringLiteral("%1 (%2 %3)").arg(QLatin1String(label), hex, shown);
     return QStringLiteral("Communication Error %1 (%2)").arg(hex, shown);
-}
-
-void ShowTargetReply(IReporter& report, const QByteArray& reply)
-{
-    report.messageBox(TargetReplyText(reply), MessageIcon::Exclamation);
 }
 
 }  // namespace zandor::protocol

@@ -13,25 +13,52 @@ std::uint8_t ExpectedIdentification(const profiles::ProfileData& profile)
                                                                           : kBootstrapIdC167;
 }
 
-}  // namespace
-
-bool IdentifyTarget(Target& target, int loaderMemoryKind)
+Outcome Identify(Target& target, QByteArray* wrongReply)
 {
     // A late answer to an earlier attempt must not pass for this one.
     target.port.readAllPending();
     if (!WriteToTarget(target, QByteArray(1, kBootstrapRequest)))
-        return false;
-    if (WaitForReplyBytes(target, kIdentifyLimitTicks) != ReplyWait::BytesPending)
-        return false;
+        return target.port.hasFailed() ? Outcome::LineFailed : Outcome::NoTarget;
+    switch (WaitForReplyBytes(target, kIdentifyLimitTicks)) {
+    case ReplyWait::PortFailed:
+        return Outcome::LineFailed;
+    case ReplyWait::TimedOut:
+        return Outcome::NoTarget;
+    case ReplyWait::BytesPending:
+        break;
+    }
     const QByteArray reply = target.port.readAllPending();
     if (reply.isEmpty())
-        return false;
+        return Outcome::NoTarget;
     if (static_cast<std::uint8_t>(reply.at(0)) != ExpectedIdentification(target.profile)) {
-        ShowTargetReply(target.report, reply);
-        return false;
+        target.observer.onReply({Phase::Identify, reply});
+        *wrongReply = reply;
+        return Outcome::WrongTarget;
     }
-    SendLoader(target, loaderMemoryKind, kFirstLoad);
-    return true;
+    return Outcome::Done;
+}
+
+}  // namespace
+
+Outcome IdentifyBootstrap(Target& target)
+{
+    StepEvent step;  // no status text: the window keeps what it shows
+    step.phase = Phase::Identify;
+    target.observer.onStep(step);
+    StepEndEvent end;
+    end.phase = Phase::Identify;
+    end.limitTicks = kIdentifyLimitTicks;
+    end.outcome = Identify(target, &end.reply);
+    target.observer.onStepEnd(end);
+    return end.outcome;
+}
+
+Outcome IdentifyTarget(Target& target, int loaderMemoryKind)
+{
+    const Outcome identified = IdentifyBootstrap(target);
+    if (identified == Outcome::Done)
+        SendLoader(target, loaderMemoryKind, kFirstLoad);
+    return identified;
 }
 
 }  // namespace zandor::protocol

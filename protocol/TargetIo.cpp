@@ -1,10 +1,7 @@
 #include "TargetIo.h"
 
 #include "ReplyCodes.h"
-#include "SRecordCodec.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 
 namespace zandor::protocol {
@@ -19,19 +16,6 @@ int BaudRate(const profiles::ProfileData& profile)
     bool ok = false;
     const int baud = profile.COMSettings.section(QLatin1Char(','), 0, 0).trimmed().toInt(&ok);
     return ok && baud > 0 ? baud : kFallbackBaudRate;
-}
-
-bool OpenForReading(QFile& file, QString* fault)
-{
-    if (QFileInfo(file.fileName()).isDir()) {
-        *fault = QStringLiteral("it is a folder");
-        return false;
-    }
-    if (!file.open(QIODevice::ReadOnly)) {
-        *fault = file.exists() ? file.errorString() : QStringLiteral("the file does not exist");
-        return false;
-    }
-    return true;
 }
 
 }  // namespace
@@ -79,58 +63,9 @@ ReplyWait WaitForReplyBytes(Target& target, int limitTicks)
     }
 }
 
-bool ReadFileStart(const QString& path, qint64 maxBytes, QByteArray* bytes, QString* fault)
+Outcome WriteFailure(const Target& target)
 {
-    QFile file(path);
-    if (!OpenForReading(file, fault))
-        return false;
-    *bytes = maxBytes < 0 ? file.readAll() : file.read(maxBytes);
-    if (file.error() != QFileDevice::NoError) {
-        *fault = file.errorString();
-        return false;
-    }
-    return true;
-}
-
-bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* fault)
-{
-    return ReadFileStart(path, -1, bytes, fault);
-}
-
-std::optional<int> GetFileTypeOfFile(const QString& path, QString* fault)
-{
-    QByteArray start;
-    if (!ReadFileStart(path, kFileTypeProbeBytes, &start, fault))
-        return std::nullopt;
-    return GetFileType(start);
-}
-
-QString LineFaultText(const QString& file, int line, const QString& fault)
-{
-    return QStringLiteral("Error in %1, line %2: %3.").arg(file, QString::number(line), fault);
-}
-
-QString FileFaultText(const QString& file, const QString& reason)
-{
-    return QStringLiteral("Cannot read %1: %2.").arg(file, reason);
-}
-
-void ShowFault(Target& target, const QString& text)
-{
-    target.report.messageBox(text, MessageIcon::Exclamation);
-}
-
-void AppendStatus(Target& target, const QString& suffix)
-{
-    target.report.setStatusText(target.report.statusText() + suffix);
-}
-
-bool FinishAcknowledgedStep(Target& target, bool acknowledged)
-{
-    if (!acknowledged)
-        target.report.notRespondingBox();
-    AppendStatus(target, acknowledged ? kDoneSuffix : kErrorSuffix);
-    return acknowledged;
+    return target.port.hasFailed() ? Outcome::LineFailed : Outcome::NotAcknowledged;
 }
 
 }  // namespace zandor::protocol

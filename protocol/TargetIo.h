@@ -1,13 +1,11 @@
 #pragma once
 
-// Helpers shared by the protocol operations: counted writes, the reply wait, file reading
-// and the texts of file faults. Not used outside the protocol.
+// Helpers shared by the protocol operations: counted writes and the reply wait. Not used
+// outside the protocol.
 
 #include "Target.h"
 
 #include <QByteArray>
-#include <QString>
-#include <optional>
 
 namespace zandor::protocol {
 
@@ -25,27 +23,7 @@ enum class ReplyWait { BytesPending, TimedOut, PortFailed };
 // over, or the port has failed. A limit of 0 only looks at what is pending already.
 ReplyWait WaitForReplyBytes(Target& target, int limitTicks);
 
-// The whole file, or false with `fault` saying why it cannot be read.
-bool ReadWholeFile(const QString& path, QByteArray* bytes, QString* fault);
-// At most `maxBytes` from the file's start (all of it when `maxBytes` is negative).
-bool ReadFileStart(const QString& path, qint64 maxBytes, QByteArray* bytes, QString* fault);
-
-// GetFileType of the file's first bytes; nothing when the file cannot be read.
-std::optional<int> GetFileTypeOfFile(const QString& path, QString* fault);
-
-// "Error in <file>, line <n>: <fault>".
-QString LineFaultText(const QString& file, int line, const QString& fault);
-// "Cannot read <file>: <reason>".
-QString FileFaultText(const QString& file, const QString& reason);
-// Shows a file fault in one box with the exclamation icon.
-void ShowFault(Target& target, const QString& text);
-
-// Appends a suffix (", Done" / ", Error") to the status text as it stands.
-void AppendStatus(Target& target, const QString& suffix);
-// Ends a step that waited for the target: ", Done" when it acknowledged; otherwise the
-// not-responding box, then ", Error". Returns `acknowledged`.
-bool FinishAcknowledgedStep(Target& target, bool acknowledged);
-inline const QString kDoneSuffix = QStringLiteral(", Done");
-inline const QString kErrorSuffix = QStringLiteral(", Error");
+// The outcome of a write the port refused: the line went away, or it was never open.
+Outcome WriteFailure(const Target& target);
 
 }  // namespace zandor::protocol

@@ -14,6 +14,7 @@ namespace zandor::ui {
 namespace {
 
 constexpr int kBackspace = 8;
+constexpr int kDelete = 0x7F;
 
 bool IsHexDigit(QChar c)
 {
@@ -64,9 +65,12 @@ private:
     {
         const QString text = key->text();
         if (text.isEmpty())
-            return false;  // Delete, arrows, Home, End: no character, not filtered
+            return false;  // arrows, Home, End: no character, not filtered
         const QChar c = text.at(0);
         if (c.unicode() == kBackspace)
+            return false;
+        // X11 hands Delete over with the character DEL (7Fh); it edits, it types nothing.
+        if (key->key() == Qt::Key_Delete || c.unicode() == kDelete)
             return false;
         const bool dialogKey = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
                                || key->key() == Qt::Key_Escape;

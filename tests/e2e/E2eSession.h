@@ -3,6 +3,7 @@
 // One programming session against the simulated board: the real protocol, the real serial
 // port on the simulator's pseudo-terminal, the real event pump and a recording reporter.
 
+#include "app/WindowProtocolView.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "profiles/ProfileData.h"
@@ -29,7 +30,7 @@ class E2eSession {
 public:
     explicit E2eSession(QStringList simulatorArgs = {})
         : sim(std::move(simulatorArgs)), port([this](int) { return sim.devicePath(); }),
-          target(port, reporter, pump, profile)
+          target(port, view, pump, profile)
     {
     }
 
@@ -42,6 +43,13 @@ public:
         settings.settings = profile.COMSettings;
         QString why;
         return port.open(settings, &why) ? QString() : QStringLiteral("cannot open the port: ") + why;
+    }
+
+    // The profile's application file of the memory, read, checked and downloaded.
+    bool program(int memoryKind)
+    {
+        const protocol::ApplicationLoad load = protocol::LoadApplicationImage(profile, memoryKind);
+        return load.image && protocol::SendApplication(target, *load.image, memoryKind) == protocol::Outcome::Done;
     }
 
     void useBinary(const QString& offset)
@@ -59,6 +67,7 @@ public:
     SimulatedTarget sim;
     profiles::ProfileData profile;
     RecordingReporter reporter;
+    app::WindowProtocolView view{reporter};
     platform::QtEventPump pump;
     platform::QtSerialPort port;
     protocol::Target target;

@@ -37,10 +37,10 @@ private slots:
         QFETCH(QString, file);
         E2eSession s;
         QCOMPARE(s.start(), QString());
-        QVERIFY(protocol::IdentifyTarget(s.target, memory));
-        QVERIFY(protocol::EraseFlash(s.target, memory));
+        QCOMPARE(protocol::IdentifyTarget(s.target, memory), protocol::Outcome::Done);
+        QCOMPARE(protocol::EraseFlash(s.target, memory), protocol::Outcome::Done);
         QCOMPARE(s.reporter.statusText(), QStringLiteral("%1: Erasing Bank %2 ..., Done").arg(name).arg(banks - 1));
-        QVERIFY(protocol::SendApplication(s.target, memory));
+        QVERIFY(s.program(memory));
         QCOMPARE(s.reporter.statusText(), QStringLiteral("%1: Sending %2, Done").arg(name, file));
         QCOMPARE(s.reporter.percent, QStringLiteral("100%"));
         QVERIFY(s.reporter.events.isEmpty());
@@ -60,9 +60,9 @@ private slots:
         s.profile.COMSettings = QStringLiteral("38400,N,8,1");
         s.useBinary(QStringLiteral("00020000"));
         QCOMPARE(s.start(), QString());
-        QVERIFY(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory));
-        QVERIFY(protocol::EraseFlash(s.target, profiles::CpuFlashMemory));
-        QVERIFY(protocol::SendApplication(s.target, profiles::CpuFlashMemory));
+        QCOMPARE(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory), protocol::Outcome::Done);
+        QCOMPARE(protocol::EraseFlash(s.target, profiles::CpuFlashMemory), protocol::Outcome::Done);
+        QVERIFY(s.program(profiles::CpuFlashMemory));
         QVERIFY(s.reporter.events.isEmpty());
         QCOMPARE(s.reporter.statusText(), QStringLiteral("CPU: Sending Appl.bin, Done"));
         s.sim.stop();
@@ -78,8 +78,8 @@ private slots:
     {
         E2eSession s({"--refuse", "!@erase:2"});
         QCOMPARE(s.start(), QString());
-        QVERIFY(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory));
-        QVERIFY(!protocol::EraseFlash(s.target, profiles::CpuFlashMemory));
+        QCOMPARE(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory), protocol::Outcome::Done);
+        QCOMPARE(protocol::EraseFlash(s.target, profiles::CpuFlashMemory), protocol::Outcome::Refused);
         QCOMPARE(s.reporter.events, (QStringList{"Chip Erase Failed : (21 !)", "<not responding>"}));
         QCOMPARE(s.reporter.statusText(), QStringLiteral("CPU: Erasing Bank 2 ..., Error"));
         QVERIFY(EventLoopAlive());
@@ -92,8 +92,8 @@ private slots:
         E2eSession s({"--refuse", "#@record:3"});
         s.useBinary(QStringLiteral("00000000"));
         QCOMPARE(s.start(), QString());
-        QVERIFY(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory));
-        QVERIFY(!protocol::SendApplication(s.target, profiles::CpuFlashMemory));
+        QCOMPARE(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory), protocol::Outcome::Done);
+        QVERIFY(!s.program(profiles::CpuFlashMemory));
         QCOMPARE(s.reporter.events, (QStringList{"Chip Program Failure : (23 #)", "<not responding>"}));
         QCOMPARE(s.reporter.statusText(), QStringLiteral("CPU: Sending Appl.bin, Error"));
         QCOMPARE(s.reporter.percent, QStringLiteral("6%"));  // 192 of 3000 bytes
@@ -108,8 +108,8 @@ private slots:
         E2eSession s({"--close-after-records", "5"});
         s.useBinary(QStringLiteral("00000000"));
         QCOMPARE(s.start(), QString());
-        QVERIFY(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory));
-        QVERIFY(!protocol::SendApplication(s.target, profiles::CpuFlashMemory));
+        QCOMPARE(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory), protocol::Outcome::Done);
+        QVERIFY(!s.program(profiles::CpuFlashMemory));
         QCOMPARE(s.reporter.events, QStringList{"<not responding>"});
         QCOMPARE(s.reporter.statusText(), QStringLiteral("CPU: Sending Appl.bin, Error"));
         QVERIFY(EventLoopAlive());

@@ -17,11 +17,11 @@ private slots:
     {
         E2eSession s;
         QCOMPARE(s.start(), QString());
-        QVERIFY(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory));
+        QCOMPARE(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory), protocol::Outcome::Done);
         QCOMPARE(s.reporter.statusHistory.first(), QStringLiteral("Sending PreLoader PreLoad.bin ..."));
         QCOMPARE(s.reporter.statusText(), QStringLiteral("C167: Sending Loader LoaderC167.sre Part 2 ..., Done"));
         // Another memory: the running loader takes the reload command and a new loader.
-        QVERIFY(protocol::SendLoader(s.target, profiles::ExternalFlashMemory, protocol::kReload));
+        QCOMPARE(protocol::SendLoader(s.target, profiles::ExternalFlashMemory, protocol::kReload), protocol::Outcome::Done);
         QCOMPARE(s.reporter.statusText(),
                  QStringLiteral("AMD29F0x0: Sending Loader LoaderAMD29F0x0.sre Part 2 ..., Done"));
         QVERIFY(s.reporter.events.isEmpty());
@@ -39,7 +39,7 @@ private slots:
         E2eSession s({"--id", "D5"});
         s.profile.ProcessorCode = QStringLiteral("ST10F168");
         QCOMPARE(s.start(), QString());
-        QVERIFY(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory));
+        QCOMPARE(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory), protocol::Outcome::Done);
         QVERIFY(s.reporter.events.isEmpty());
         QCOMPARE(s.reporter.statusText(), QStringLiteral("C168: Sending Loader LoaderC168.sre Part 2 ..., Done"));
         s.sim.stop();
@@ -51,11 +51,11 @@ private slots:
         E2eSession s;  // a C167 (C5h) where the profile expects an ST10F168 (D5h)
         s.profile.ProcessorCode = QStringLiteral("ST10F168");
         QCOMPARE(s.start(), QString());
-        QVERIFY(!protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory));
+        QVERIFY(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory) != protocol::Outcome::Done);
         QCOMPARE(s.reporter.events.size(), 1);
         QVERIFY2(s.reporter.events[0].startsWith(QStringLiteral("Communication Error C5 (")),
                  qPrintable(s.reporter.events[0]));
-        QCOMPARE(s.reporter.boxes[0].icon, protocol::MessageIcon::Exclamation);
+        QCOMPARE(s.reporter.boxes[0].icon, app::MessageIcon::Exclamation);
         QVERIFY(EventLoopAlive());
         s.sim.stop();
         QVERIFY(s.logLines("preloader").isEmpty() && s.logLines("loader").isEmpty());
@@ -65,7 +65,7 @@ private slots:
     {
         E2eSession s({"--silent"});
         QCOMPARE(s.start(), QString());
-        QVERIFY(!protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory));
+        QVERIFY(protocol::IdentifyTarget(s.target, profiles::CpuFlashMemory) != protocol::Outcome::Done);
         QVERIFY(s.reporter.events.isEmpty());
         QVERIFY(s.reporter.statusHistory.isEmpty());
         QVERIFY(EventLoopAlive());

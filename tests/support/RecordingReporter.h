@@ -1,17 +1,17 @@
 #pragma once
 
-#include "protocol/IReporter.h"
+#include "app/IStatusSurface.h"
 
 #include <QStringList>
 
 namespace zandor::testing {
 
-// Records everything the protocol reports, in order.
-class RecordingReporter : public protocol::IReporter {
+// Records what the main window would show of the protocol's events, in order.
+class RecordingReporter : public app::IStatusSurface {
 public:
     struct Box {
         QString text;
-        protocol::MessageIcon icon;
+        app::MessageIcon icon;
     };
 
     void setStatusText(const QString& text) override
@@ -30,7 +30,7 @@ public:
         ++notResponding;
         events.append(QStringLiteral("<not responding>"));
     }
-    void messageBox(const QString& text, protocol::MessageIcon icon) override
+    void messageBox(const QString& text, app::MessageIcon icon) override
     {
         boxes.append({text, icon});
         events.append(text);

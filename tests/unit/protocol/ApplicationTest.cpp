@@ -1,5 +1,6 @@
 #include "ProtocolFixture.h"
 
+#include <QCryptographicHash>
 #include <numeric>
 
 using ApplicationTest = ProtocolTest;
@@ -14,12 +15,11 @@ TEST_F(ApplicationTest, SRecordLinesGoOutAsRecordsWhateverTheLineEnds)
     acknowledgeEveryWrite();
     profile.C167ApplFileOffset = "not used for S-records";
     // Blank lines, mixed ends and no end on the last line included.
-    for (const QByteArray& file : {lines.join("\r\n") + "\r\n", lines.join("\n") + "\n", lines.join("\r") + "\r",
+    for (const QByteArray& file : {lines.join("\r\n") + "\r\n", lines.join("\r") + "\r\n\r\n",
                                    lines[0] + "\r\n\r\n" + lines[1] + "\n  \r" + lines[2] + "\r\n\n" + lines[3]}) {
         writeFile("Appl.sre", file);
         port.clearWrites();
-        EXPECT_TRUE(CheckApplicationFile(target, profiles::CpuFlashMemory));
-        EXPECT_TRUE(SendApplication(target, profiles::CpuFlashMemory));
+        EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::Done);
         EXPECT_EQ(port.writes(), expected);
         EXPECT_EQ(report.percent, QStringLiteral("100%"));
         EXPECT_EQ(report.statusText(), QStringLiteral("CPU: Sending Appl.sre, Done"));
@@ -35,8 +35,7 @@ TEST_F(ApplicationTest, BinaryFileGoesOutIn64ByteS3RecordsFromTheOffset)
     profile.AT45D0x1ApplFile = "Appl.bin";
     profile.AT45D0x1ApplFileOffset = "00010000";
     acknowledgeEveryWrite();
-    EXPECT_TRUE(CheckApplicationFile(target, profiles::DataFlashMemory));
-    EXPECT_TRUE(SendApplication(target, profiles::DataFlashMemory));
+    EXPECT_EQ(program(profiles::DataFlashMemory), Outcome::Done);
     ASSERT_EQ(port.writes().size(), 3);
     EXPECT_EQ(port.writes()[0].chopped(1), "S3" + Bytes({0x45, 0, 1, 0, 0}) + image.left(64));
     EXPECT_EQ(port.writes()[2], "S3" + Bytes({0x07, 0, 1, 0, 0x80, 128, 129, 0x76}));
@@ -44,50 +43,92 @@ TEST_F(ApplicationTest, BinaryFileGoesOutIn64ByteS3RecordsFromTheOffset)
     EXPECT_EQ(report.statusText(), QStringLiteral("AT45D0x1: Sending Appl.bin, Done"));
 }
 
-TEST_F(ApplicationTest, ARefusedRecordStopsTheDownload)
+TEST_F(ApplicationTest, ARefusedRecordOrAStopEndsTheDownloadWhereTheTargetStands)
 {
     writeFile("Appl.bin", QByteArray(200, '\x11'));
     profile.C167ApplFile = "Appl.bin";
     port.setResponder([](auto&, FakeSerialPort& p) { p.queueReceived(p.writes().size() == 3 ? "#" : "*"); });
-    EXPECT_FALSE(SendApplication(target, profiles::CpuFlashMemory));  // empty offset: address 0
+    EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::Refused);  // empty offset: address 0
     ASSERT_EQ(port.writes().size(), 3);
     EXPECT_EQ(port.writes()[0].mid(3, 4), Bytes({0, 0, 0, 0}));
     EXPECT_EQ(report.percent, QStringLiteral("96%"));
     EXPECT_EQ(report.statusText(), QStringLiteral("CPU: Sending Appl.bin, Error"));
     EXPECT_EQ(report.events, QStringList({"Chip Program Failure : (23 #)", "<not responding>"}));
+    EXPECT_EQ(view.ends.last().record, 3);
+    EXPECT_EQ(view.ends.last().address, 0x80u);
+    EXPECT_EQ(view.ends.last().acknowledgedRecords, 2);
+
+    // A stop asked for during record 2's wait ends the download once record 2 is answered.
+    acknowledgeEveryWrite();
+    port.clearWrites();
+    target.stopRequested = [this] { return port.writes().size() >= 2; };
+    EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::Interrupted);
+    EXPECT_EQ(port.writes().size(), 2);
+    EXPECT_EQ(view.ends.last().acknowledgedRecords, 2);
+    EXPECT_EQ(view.ends.last().lastAcknowledgedAddress, 0x40u);
+    EXPECT_EQ(report.notResponding, 1);
 }
 
-TEST_F(ApplicationTest, DamagedFilesAreCaughtBeforeAnythingIsSent)
+TEST_F(ApplicationTest, FilesNoLoaderTakesAreRefusedWholeBeforeAnythingIsSent)
 {
     const QByteArray good = SLine('1', "1000", Bytes({1, 2}));
     QByteArray badChecksum = SLine('1', "1004", Bytes({3}));
     badChecksum.back() = badChecksum.back() == '0' ? '1' : '0';
-    for (auto [content, where] : {std::pair{good + "\r\n" + good + "\r\n" + badChecksum + "\r\n", "line 3"},
-                                  {good + "\n\n1030000FC\n", "line 3"},  // not an S-record
-                                  {good + "\n" + good.chopped(2) + "\n", "line 2"},
-                                  {good + "\n" + good + "X\n", "line 2"}}) {
+    for (auto [content, where] :
+         {std::pair{good + "\r\n" + good + "\r\n" + badChecksum + "\r\n", "line 3: checksum"},
+          {good + "\n\n1030000FC\n", "line 3: the line does not begin"},
+          {good + "\n" + good.chopped(2) + "\n", "line 2: the count field"},
+          {good + "\n" + good + "X\n", "line 2: the record has an odd"},
+          {good + "\nSX030000FC\n", "line 2: \"SX\" is not a record type"},
+          {good + "\nS4030000FC\n", "line 2: \"S4\" is not a record type"},
+          {good + "\nS10200FD\n", "line 2: the count 2 is too small"},
+          {good + "\nS2030000FC\n", "line 2: the count 3 is too small"},
+          // A damaged first record does not turn the file into a binary image of its text.
+          {badChecksum + "\r\n" + good + "\r\n", "line 1: checksum"}}) {
         writeFile("Appl.sre", content);
         report = RecordingReporter();
-        EXPECT_FALSE(CheckApplicationFile(target, profiles::CpuFlashMemory));
+        EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);
         ASSERT_EQ(report.boxes.size(), 1);
-        EXPECT_TRUE(report.boxes[0].text.contains(QLatin1String("Appl.sre, ") + where)) << where;
-        EXPECT_EQ(report.boxes[0].icon, MessageIcon::Exclamation);
+        EXPECT_TRUE(report.boxes[0].text.contains(QLatin1String("Appl.sre, ") + where)) << report.boxes[0].text.toStdString();
     }
     writeFile("Appl.bin", QByteArray(10, '\0'));
     profile.C167ApplFile = "Appl.bin";
     profile.C167ApplFileOffset = "12G4";
-    EXPECT_FALSE(CheckApplicationFile(target, profiles::CpuFlashMemory));
+    EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);
     EXPECT_TRUE(report.boxes.last().text.contains(QLatin1String("12G4")));
     EXPECT_TRUE(port.writes().isEmpty());
 }
 
-TEST_F(ApplicationTest, SendApplicationStopsAtALineItCannotConvert)
+TEST_F(ApplicationTest, TheDownloadSendsTheImageAsCheckedWhateverHappensToTheFileMeanwhile)
 {
-    writeFile("Appl.sre", SLine('0', "0000", "") + "\n" + SLine('1', "0000", "A") + "\nS1 broken\n");
-    acknowledgeEveryWrite();
-    EXPECT_FALSE(SendApplication(target, profiles::CpuFlashMemory));
-    EXPECT_EQ(port.writes().size(), 2);
-    ASSERT_EQ(report.events.size(), 1);
-    EXPECT_TRUE(report.events[0].contains(QLatin1String("Appl.sre, line 3")));
-    EXPECT_EQ(report.statusText(), QStringLiteral("CPU: Sending Appl.sre, Error"));
+    const QByteArray file = SLine('1', "1000", Bytes({1, 2})) + "\r\n" + SLine('9', "0000", "") + "\r\n";
+    writeFile("Appl.sre", file);
+    const ApplicationLoad load = LoadApplicationImage(profile, profiles::CpuFlashMemory);
+    ASSERT_TRUE(load.image);
+    for (const QByteArray& replaced : {QByteArray("S1 broken\n"), QByteArray()}) {
+        writeFile("Appl.sre", replaced);
+        acknowledgeEveryWrite();
+        port.clearWrites();
+        EXPECT_EQ(SendApplication(target, *load.image, profiles::CpuFlashMemory), Outcome::Done);
+        EXPECT_EQ(port.writes().size(), 2);
+        EXPECT_EQ(port.writes()[0], "S1" + Bytes({5, 0x10, 0, 1, 2, 0xE7}));
+    }
+    EXPECT_EQ(load.image->sha256.toHex(),
+              QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex());
+}
+
+TEST(ApplicationImage, SummaryCountsRecordTypesAndMergesTheRangesTheDataCovers)
+{
+    const QByteArray file = SLine('0', "0000", "HDR") + "\n" + SLine('2', "010000", QByteArray(4, 'a')) + "\n"
+        + SLine('2', "010004", QByteArray(2, 'b')) + "\n" + SLine('1', "8000", "c") + "\n"
+        + SLine('2', "010002", "d") + "\n" + SLine('8', "000000", "") + "\n";
+    const auto image = BuildApplicationImage(file, "x.sre", QString(), nullptr);
+    ASSERT_TRUE(image);
+    const ImageSummary summary = SummarizeImage(*image);
+    EXPECT_EQ(summary.dataBytes, 8);
+    ASSERT_EQ(summary.ranges.size(), 2);
+    EXPECT_TRUE(summary.ranges[0].first == 0x8000u && summary.ranges[0].last == 0x8000u);
+    EXPECT_TRUE(summary.ranges[1].first == 0x10000u && summary.ranges[1].last == 0x10005u);
+    EXPECT_EQ(summary.recordsByType,
+              (QList<QPair<char, int>>{{'0', 1}, {'1', 1}, {'2', 3}, {'8', 1}}));
 }

@@ -47,7 +47,7 @@ TEST_F(LoaderTest, SendsPreLoaderOrReloadCommandThenBothImagesOfTheLoaderForMemo
         report = RecordingReporter();
         port.queueReceived("!");  // stale: dropped before anything is sent
         simulateTarget(head.size() + 3072);
-        EXPECT_TRUE(SendLoader(target, memory, mode));
+        EXPECT_EQ(SendLoader(target, memory, mode), Outcome::Done);
         EXPECT_EQ(port.writes().size(), 1 + 3072);  // the head, then one write per image byte
         EXPECT_EQ(port.allWritten(), head + expectedImages());
         EXPECT_TRUE(report.events.isEmpty());
@@ -65,7 +65,7 @@ TEST_F(LoaderTest, AddressesOutsideTheImagesStopBeforeAnythingIsSent)
                                  {SLine('2', "01F600", Bytes({4})), "1F600"}}) {
         writeFile("LoaderC167.sre", SLine('0', "0000", "") + "\r\n" + line + "\r\n");
         report = RecordingReporter();
-        EXPECT_FALSE(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad));
+        EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
         EXPECT_EQ(report.events.join('|'), QString("Address %1 out of range in LoaderC167.sre, line 2").arg(address));
         EXPECT_EQ(report.boxes.value(0).icon, MessageIcon::None);
         EXPECT_TRUE(report.statusText().endsWith(QLatin1String(", Error")));
@@ -76,16 +76,19 @@ TEST_F(LoaderTest, AddressesOutsideTheImagesStopBeforeAnythingIsSent)
 TEST_F(LoaderTest, BadOrMissingFilesGiveOneBoxNamingFileAndLine)
 {
     writeFile("LoaderC167.sre", SLine('0', "0000", "") + "\nX1030000FC\n");
-    EXPECT_FALSE(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad));
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
     EXPECT_EQ(report.boxes.value(0).icon, MessageIcon::Exclamation);
     EXPECT_EQ(report.statusText(), QStringLiteral("C167: Sending Loader LoaderC167.sre, Error"));
     QFile::remove(dir.filePath("PreLoad.bin"));
-    EXPECT_FALSE(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad));
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
     EXPECT_EQ(report.statusText(), QStringLiteral("Sending PreLoader PreLoad.bin ..., Error"));
-    EXPECT_FALSE(SendLoader(target, profiles::DataFlashMemory, kReload));  // no LoaderAT45D0x1.sre
-    EXPECT_FALSE(SendLoader(target, 9, kReload));
-    ASSERT_EQ(report.events.size(), 4);  // one box each, no not-responding box
-    for (auto [i, word] : {std::pair{0, "LoaderC167.sre, line 2"}, {1, "PreLoad.bin"}, {2, "LoaderAT45D0x1.sre"}})
+    EXPECT_EQ(SendLoader(target, profiles::DataFlashMemory, kReload), Outcome::BadInput);  // no LoaderAT45D0x1.sre
+    profile.PreLoaderFile = "/dev/zero";  // read without end, it would fill the memory
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
+    EXPECT_EQ(SendLoader(target, 9, kReload), Outcome::BadInput);
+    ASSERT_EQ(report.events.size(), 5);  // one box each, no not-responding box
+    for (auto [i, word] : {std::pair{0, "LoaderC167.sre, line 2"}, {1, "PreLoad.bin"}, {2, "LoaderAT45D0x1.sre"},
+                           {3, "/dev/zero: it is a device"}})
         EXPECT_TRUE(report.events[i].contains(QLatin1String(word))) << report.events[i].toStdString();
     EXPECT_TRUE(port.writes().isEmpty());
 }
@@ -99,14 +102,14 @@ TEST_F(LoaderTest, TheRightBootstrapByteBringsUpPreLoaderAndLoader)
         profile.ProcessorCode = code;
         port.clearWrites();
         simulateTarget(1 + 32 + 3072, Bytes({reply, 0x00}));
-        EXPECT_TRUE(IdentifyTarget(target, memory));
+        EXPECT_EQ(IdentifyTarget(target, memory), Outcome::Done);
         EXPECT_EQ(port.allWritten(), '\0' + preLoader + expectedImages());
         EXPECT_EQ(report.statusText(), QLatin1String(loader) + QLatin1String(".sre Part 2 ..., Done"));
     }
     EXPECT_TRUE(report.events.isEmpty());
     // A silent loader does not change the answer: the chip was identified.
     simulateTarget(-1, Bytes({0xD5}));  // still an ST10F168
-    EXPECT_TRUE(IdentifyTarget(target, profiles::ExternalFlashMemory));
+    EXPECT_EQ(IdentifyTarget(target, profiles::ExternalFlashMemory), Outcome::Done);
     EXPECT_EQ(report.statusText(), QStringLiteral("AMD29F0x0: Sending Loader Amd.sre Part 2 ..., Error"));
     EXPECT_EQ(report.events, QStringList{"<not responding>"});
 }
@@ -116,14 +119,14 @@ TEST_F(LoaderTest, AWrongBootstrapByteSilenceOrAClosedPortIsNoIdentification)
     for (auto [code, reply, hex] : {std::tuple{"C167", 0xD5, "D5"}, {"ST10F168", 0xC5, "C5"}}) {
         profile.ProcessorCode = code;
         simulateTarget(1 + 32 + 3072, Bytes({reply}));
-        EXPECT_FALSE(IdentifyTarget(target, profiles::CpuFlashMemory));
+        EXPECT_EQ(IdentifyTarget(target, profiles::CpuFlashMemory), Outcome::WrongTarget);
         EXPECT_TRUE(report.events.last().startsWith(QStringLiteral("Communication Error %1 (").arg(hex)));
     }
     port.setResponder(nullptr);
-    EXPECT_FALSE(IdentifyTarget(target, profiles::CpuFlashMemory));
+    EXPECT_EQ(IdentifyTarget(target, profiles::CpuFlashMemory), Outcome::NoTarget);
     const int waits = pump.waits();
     port.setOpen(false);
-    EXPECT_FALSE(IdentifyTarget(target, profiles::CpuFlashMemory));
+    EXPECT_EQ(IdentifyTarget(target, profiles::CpuFlashMemory), Outcome::NoTarget);
     EXPECT_EQ(pump.waits(), waits);
     EXPECT_EQ(report.events.size(), 2);  // silence and a refused write show nothing
     EXPECT_EQ(port.writes(), QList<QByteArray>(3, QByteArray(1, '\0')));  // only the zero bytes went out

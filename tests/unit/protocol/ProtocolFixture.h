@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/WindowProtocolView.h"
 #include "support/FakeEventPump.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingReporter.h"
@@ -15,6 +16,17 @@
 
 namespace zandor::testing {
 
+// Shows the events as the window does and keeps the step ends for checks of their details.
+struct WindowAndEnds : app::WindowProtocolView {
+    using app::WindowProtocolView::WindowProtocolView;
+    void onStepEnd(const protocol::StepEndEvent& event) override
+    {
+        ends.append(event);
+        app::WindowProtocolView::onStepEnd(event);
+    }
+    QList<protocol::StepEndEvent> ends;
+};
+
 // A target on fakes, in a temporary current folder (the profile names files relative to it).
 class ProtocolTest : public ::testing::Test {
 protected:
@@ -29,6 +41,17 @@ protected:
     {
         QFile file(dir.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+
+    // Reads the memory kind's application file into an image and downloads it.
+    protocol::Outcome program(int memoryKind)
+    {
+        const protocol::ApplicationLoad load = protocol::LoadApplicationImage(profile, memoryKind);
+        if (!load.image) {
+            report.messageBox(load.fault.text, app::MessageIcon::Exclamation);
+            return protocol::Outcome::BadInput;
+        }
+        return protocol::SendApplication(target, *load.image, memoryKind);
     }
 
     void acknowledgeEveryWrite() { port.setResponder([](auto&, FakeSerialPort& p) { p.queueReceived("*"); }); }
@@ -53,8 +76,9 @@ protected:
     FakeSerialPort port;
     FakeEventPump pump;
     RecordingReporter report;
+    WindowAndEnds view{report};
     profiles::ProfileData profile;
-    protocol::Target target{port, report, pump, profile};
+    protocol::Target target{port, view, pump, profile};
 };
 
 inline QByteArray Bytes(std::initializer_list<int> values)
@@ -77,5 +101,6 @@ inline QByteArray SLine(char type, const QByteArray& addressDigits, const QByteA
 }  // namespace zandor::testing
 
 using namespace zandor::protocol;
+using zandor::app::MessageIcon;
 using namespace zandor::testing;
 namespace profiles = zandor::profiles;

@@ -13,34 +13,34 @@ TEST_F(SerialLinkTest, SendRecordAppendsTheChecksumInOneWrite)
 TEST_F(SerialLinkTest, WaitForAckJudgesOnlyTheFirstByteOfWhatIsPending)
 {
     port.queueReceived("*?");
-    EXPECT_TRUE(WaitForAck(target, 10));
+    EXPECT_EQ(WaitForAck(target, 10, Phase::Download).result, AckResult::Acknowledged);
     EXPECT_EQ(port.pendingCount(), 0);
     // A reply in two pieces: the first read decides, the rest opens the next wait.
     pump.onWait = [this](qint64) { port.queueReceived("!"); };
-    EXPECT_FALSE(WaitForAck(target, 10));
+    EXPECT_EQ(WaitForAck(target, 10, Phase::Download).result, AckResult::Refused);
     ASSERT_EQ(report.boxes.size(), 1);
     EXPECT_EQ(report.boxes[0].text, QStringLiteral("Chip Erase Failed : (21 !)"));
     EXPECT_EQ(report.boxes[0].icon, MessageIcon::Exclamation);
     port.queueReceived("*");
-    EXPECT_TRUE(WaitForAck(target, 10));
+    EXPECT_EQ(WaitForAck(target, 10, Phase::Download).result, AckResult::Acknowledged);
     // Stale bytes pending at the start end the wait at once and are this reply.
     const int waitsBefore = pump.waits();
     port.queueReceived(Bytes({0x00, 'x'}));
-    EXPECT_FALSE(WaitForAck(target, 10));
+    EXPECT_EQ(WaitForAck(target, 10, Phase::Download).reply, Bytes({0x00, 'x'}));
     EXPECT_EQ(pump.waits(), waitsBefore);
     EXPECT_TRUE(report.boxes.last().text.startsWith(QStringLiteral("Communication Error 0 (")));
 }
 
 TEST_F(SerialLinkTest, WaitForAckEndsWithoutABoxOnSilenceLimitZeroOrAFailedPort)
 {
-    EXPECT_FALSE(WaitForAck(target, 10));
+    EXPECT_EQ(WaitForAck(target, 10, Phase::Download).result, AckResult::TimedOut);
     EXPECT_EQ(TimeoutTicks, 10);
-    EXPECT_FALSE(WaitForAck(target, 0));
+    EXPECT_EQ(WaitForAck(target, 0, Phase::Download).result, AckResult::TimedOut);
     port.queueReceived("*");
-    EXPECT_TRUE(WaitForAck(target, 0));
+    EXPECT_EQ(WaitForAck(target, 0, Phase::Download).result, AckResult::Acknowledged);
     port.setFailed(true);
     port.queueReceived("*");
-    EXPECT_FALSE(WaitForAck(target, 100));
+    EXPECT_EQ(WaitForAck(target, 100, Phase::Download).result, AckResult::PortFailed);
     EXPECT_EQ(pump.waits(), 1);  // slept once for the whole first limit, never spun
     EXPECT_TRUE(report.boxes.isEmpty());
 }
@@ -54,14 +54,35 @@ TEST_F(SerialLinkTest, WaitAllowsForTheWireTimeOfWhatWasWritten)
         if (now - start > 2400)
             port.queueReceived("*");
     };
-    EXPECT_TRUE(WaitForAck(target, kLoaderAckLimitTicks));
+    EXPECT_EQ(WaitForAck(target, kLoaderAckLimitTicks, Phase::Loader).result, AckResult::Acknowledged);
     EXPECT_EQ(target.bytesSinceWait, 0);
     profile.COMSettings = QStringLiteral("fast,N,8,1");  // no baud rate: 38400
     target.bytesSinceWait = 3840;
     const qint64 second = pump.nowMilliseconds();
     pump.onWait = nullptr;
-    EXPECT_FALSE(WaitForAck(target, 1));
+    EXPECT_EQ(WaitForAck(target, 1, Phase::Download).result, AckResult::TimedOut);
     EXPECT_EQ(pump.nowMilliseconds() - second, 100 + 1000);
+}
+
+TEST_F(SerialLinkTest, ASilentTargetIsWaitedForItsCallersLimitPlusTheWireTime)
+{
+    writeFile("PreLoad.bin", QByteArray(32, 'p'));
+    writeFile("LoaderC167.sre", "S9030000FC\r\n");
+    writeFile("Appl.bin", QByteArray(64, 'a'));
+    profile.C167ApplFile = "Appl.bin";
+    // Wire time at 38400 baud, rounded up: 1 byte 1 ms, 3104 bytes 809 ms, 7 bytes 2 ms, 72 bytes 19 ms.
+    const std::function<void()> operations[] = {
+        [this] { IdentifyBootstrap(target); },
+        [this] { SendLoader(target, profiles::CpuFlashMemory, kFirstLoad); },
+        [this] { EraseFlash(target, profiles::CpuFlashMemory); },
+        [this] { program(profiles::CpuFlashMemory); },
+    };
+    const qint64 expectedMs[] = {2 * 100 + 1, 5 * 100 + 809, 100 * 100 + 2, 10 * 100 + 19};
+    for (int i = 0; i < 4; ++i) {
+        const qint64 start = pump.nowMilliseconds();
+        operations[i]();
+        EXPECT_EQ(pump.nowMilliseconds() - start, expectedMs[i]) << "operation " << i;
+    }
 }
 
 // An event loop delivering a Timer1 tick every 50 ms: the countdown runs out early.
@@ -74,8 +95,8 @@ struct TickingPump : zandor::platform::IEventPump {
 TEST_F(SerialLinkTest, WaitEndsEarlyOnlyOnceTheCountdownRanOutAndTheLastTickBegan)
 {
     TickingPump ticking;
-    Target fast(port, report, ticking, profile);
-    EXPECT_FALSE(WaitForAck(fast, 5));
+    Target fast(port, view, ticking, profile);
+    EXPECT_EQ(WaitForAck(fast, 5, Phase::Loader).result, AckResult::TimedOut);
     EXPECT_TRUE(ticking.now >= 400 && ticking.now < 500) << ticking.now;
 }
 

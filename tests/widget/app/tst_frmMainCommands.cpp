@@ -7,6 +7,7 @@
 #include <QClipboard>
 #include <QFile>
 #include <QPushButton>
+#include <sys/stat.h>
 
 using namespace zandor;
 using testing::MainWindowHarness;
@@ -66,7 +67,7 @@ void tst_frmMainCommands::eraseProgramChecksTheSelectedMemorysFileFirst()
 {
     MainWindowHarness h;
     h.enterFolder();
-    WriteFile(QStringLiteral("Appl.sre"), "S00600004844521B\r\nS1130000FFFF\r\n");  // malformed
+    WriteFile(QStringLiteral("Appl.sre"), "S00600004844521B\r\n");
     h.start();
     auto erase = [&] {
         h.boxes.clear();
@@ -80,12 +81,24 @@ void tst_frmMainCommands::eraseProgramChecksTheSelectedMemorysFileFirst()
     QCOMPARE(h.boxTexts(), QStringList({testing::kFileError}));
     QVERIFY(h.fakePort.writes().isEmpty());
 
-    // CPU flash: a malformed file is refused before any erase, a good one goes to the port.
+    // CPU flash: a file no loader takes, or no regular file, gets one box naming it before
+    // anything is erased; the name typed into the field is kept in the store all the same.
     h.click("CpuFlash");
-    erase();
-    QCOMPARE(h.boxes.size(), 1);
-    QVERIFY2(h.boxes[0].text.contains(QStringLiteral("Appl.sre")), qPrintable(h.boxes[0].text));
-    QVERIFY(!h.fakePort.allWritten().contains("SE"));
+    QVERIFY(mkfifo("fifo", 0600) == 0 && QDir().mkdir("folder"));
+    QFile huge("huge.bin");
+    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(100 * 1024 * 1024));
+    WriteFile(QStringLiteral("Bad.sre"), "S00600004844521B\r\nS1130000FFFF\r\n");
+    WriteFile(QStringLiteral("Damaged.sre"), "S00600004844521C\r\nS9030000FC\r\n");
+    for (const char* name : {"Bad.sre", "Damaged.sre", "fifo", "folder", "huge.bin", "/dev/zero"}) {
+        h.fileField()->setText(QString::fromLatin1(name));
+        erase();
+        QCOMPARE(h.boxes.size(), 1);
+        QVERIFY2(h.boxes[0].text.contains(QLatin1String(name)), qPrintable(h.boxes[0].text));
+        QVERIFY(h.fakePort.writes().isEmpty());
+        QCOMPARE(h.stored("Default", "C167ApplFile"), QString::fromLatin1(name));
+        QVERIFY(h.window->isEnabled());
+    }
+    h.fileField()->setText(QStringLiteral("Appl.sre"));
     WriteFile(QStringLiteral("Appl.sre"), "S00600004844521B\r\nS9030000FC\r\n");
     erase();
     QVERIFY(!h.boxTexts().contains(testing::kFileError));
@@ -165,6 +178,10 @@ void tst_frmMainCommands::hexadecimalAddressFields()
         QCOMPARE(field->text(), QStringLiteral("12"));
         QTest::keyClicks(field, QStringLiteral("3456A"));  // the seventh digit is refused
         QCOMPARE(field->text(), QStringLiteral("123456"));
+        // Delete arrives with the character 7Fh under X11 and still deletes.
+        QTest::keyClick(field, Qt::Key_Home);
+        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_Delete, QString(QChar(0x7F)), Qt::NoModifier);
+        QCOMPARE(field->text(), QStringLiteral("23456"));
     }
 }
 

@@ -8,6 +8,8 @@
 #include "support/SimulatedTarget.h"
 
 #include <QFile>
+#include <QRegularExpression>
+#include <QTimer>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
@@ -34,6 +36,12 @@ QMap<quint32, quint8> SRecordData(const QString& path)
             data.insert(address++, quint8(bytes[i]));
     }
     return data;
+}
+
+qsizetype SampleLineCount(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll().count("\r\n") : -1;
 }
 
 // Counts the paints a widget gets while its window is disabled, i.e. inside a command.
@@ -116,6 +124,26 @@ void tst_frmMainTarget::loadersAndEraseProgramOnTheBoard()
     QVERIFY(h.window->isEnabled());
     for (int bank = 0; bank < 4; ++bank)
         QVERIFY(sim.log().contains(QStringLiteral("erase %1").arg(bank)));
+
+    // What was checked is what is sent: the file changed, emptied or deleted while the
+    // board is erased changes nothing of the download.
+    const std::function<void()> meddle[] = {
+        [] { QFile::remove("Live.sre"), QFile::copy("Appl.bin", "Live.sre"); },
+        [] { QFile("Live.sre").resize(0); },
+        [] { QFile::remove("Live.sre"); },
+    };
+    for (const auto& change : meddle) {
+        QFile::remove("Live.sre");
+        QVERIFY(QFile::copy("Appl.sre", "Live.sre"));
+        field->setText(QStringLiteral("Live.sre"));
+        const qsizetype recordsBefore = sim.log().filter(QRegularExpression("^record ")).size();
+        QTimer::singleShot(0, change);  // runs in the first wait: the erase of bank 0
+        h.click("cmdC167EraseProgram");
+        QVERIFY2(h.boxes.isEmpty(), qPrintable(h.boxTexts().join(" | ")));
+        QCOMPARE(h.panel(1), QStringLiteral("CPU: Sending Live.sre, Done"));
+        const qsizetype sent = sim.log().filter(QRegularExpression("^record ")).size() - recordsBefore;
+        QCOMPARE(sent, SampleLineCount("Appl.sre"));
+    }
 
     sim.stop();
     const QMap<quint32, quint8> expected = SRecordData(QStringLiteral("Appl.sre"));

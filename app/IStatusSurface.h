@@ -2,15 +2,15 @@
 
 #include <QString>
 
-namespace zandor::protocol {
+namespace zandor::app {
 
 enum class MessageIcon { Exclamation, None };
 
-// Where the protocol reports progress and failures. The main window shows them in its
-// status bar and message boxes; tests record them.
-class IReporter {
+// The parts of the main window the protocol's progress is shown on: status bar panels 1
+// and 3 and its message boxes. The window implements it; tests record it.
+class IStatusSurface {
 public:
-    virtual ~IReporter() = default;
+    virtual ~IStatusSurface() = default;
 
     // Status bar panel 1: the step text (", Done" / ", Error" are appended to it).
     virtual void setStatusText(const QString& text) = 0;
@@ -23,4 +23,4 @@ public:
     virtual void messageBox(const QString& text, MessageIcon icon) = 0;
 };
 
-}  // namespace zandor::protocol
+}  // namespace zandor::app

@@ -1,0 +1,41 @@
+#include "WindowProtocolView.h"
+
+#include "protocol/Module1.h"
+
+namespace zandor::app {
+
+void WindowProtocolView::onStep(const protocol::StepEvent& event)
+{
+    // The identification shows no text of its own: panel 1 keeps the last step's.
+    if (!event.statusText.isEmpty())
+        surface_.setStatusText(event.statusText);
+}
+
+void WindowProtocolView::onProgress(const protocol::ProgressEvent& event)
+{
+    surface_.setPercentText(event.percentText);
+}
+
+void WindowProtocolView::onReply(const protocol::ReplyEvent& event)
+{
+    surface_.messageBox(protocol::TargetReplyText(event.reply), MessageIcon::Exclamation);
+}
+
+void WindowProtocolView::onFault(const protocol::FaultEvent& event)
+{
+    surface_.messageBox(event.text, event.withIcon ? MessageIcon::Exclamation : MessageIcon::None);
+}
+
+void WindowProtocolView::onStepEnd(const protocol::StepEndEvent& event)
+{
+    // A failed identification is the caller's to report (Reset shows the not-responding box).
+    if (event.phase == protocol::Phase::Identify)
+        return;
+    const bool done = event.outcome == protocol::Outcome::Done;
+    // A bad file has had its own box, and a stop was asked for: the target is not at fault.
+    if (!done && event.outcome != protocol::Outcome::BadInput && event.outcome != protocol::Outcome::Interrupted)
+        surface_.notRespondingBox();
+    surface_.setStatusText(surface_.statusText() + (done ? kDoneSuffix : kErrorSuffix));
+}
+
+}  // namespace zandor::app
