@@ -142,8 +142,12 @@ void frmMain::NotRespondingBox()
 
 void frmMain::OpenCommPort()
 {
-    if (!app::OpenCommPort(comm_, CurrentProfile))
-        ui::ShowMessageBox(this, platform::kApplicationTitle, kCommPortErrorText, QMessageBox::Warning);
+    QString reason;
+    if (app::OpenCommPort(comm_, CurrentProfile, &reason))
+        return;
+    ui::ShowMessageBox(this, platform::kApplicationTitle, kCommPortErrorText, QMessageBox::Warning);
+    // The box keeps its words; the status bar says which device and why, with the fix.
+    setStatusText(reason);
 }
 
 bool frmMain::ResetTarget(int intMode)

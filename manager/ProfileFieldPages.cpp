@@ -32,6 +32,8 @@ constexpr int kFirstListTop = 525;
 constexpr int kListPitch = 405;
 constexpr int kBufferColumnLeft = 2400;
 constexpr int kBufferFieldWidth = 600;
+// The Device row's list reaches to the page's right edge: device paths are long.
+constexpr int kDeviceListWidth = 1620;
 
 // Pages 2, 4, 5 and 6.
 constexpr int kLoaderRowTop = 150;
@@ -169,6 +171,8 @@ void ProfileFieldPages::BuildGeneralPage(QFrame* page)
     cboCOMPort_ = NewList(page, QStringLiteral("cboCOMPort"), QStringLiteral("&COM Port:"), top,
                           {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
     top += kListPitch;
+    cboCOMDevice_ = NewDeviceList(page, top);
+    top += kListPitch;
     cboCOMBaudRate_ = NewList(page, QStringLiteral("cboCOMBaudRate"), QStringLiteral("&Baud Rate:"), top,
                               {QStringLiteral("1200"), QStringLiteral("2400"), QStringLiteral("4800"),
                                QStringLiteral("9600"), QStringLiteral("14400"), QStringLiteral("19200"),
@@ -216,7 +220,25 @@ void ProfileFieldPages::BuildGeneralPage(QFrame* page)
     for (QComboBox* list : {cboCOMPort_, cboCOMBaudRate_, cboCOMDataBits_, cboCOMParity_,
                             cboCOMStopBits_, cboCPU_})
         connect(list, &QComboBox::activated, this, &ProfileFieldPages::edited);
+    connect(cboCOMPort_, &QComboBox::activated, this, &ProfileFieldPages::ShowMappedDevice);
     connect(txtPreLoaderFile_, &QLineEdit::textChanged, this, &ProfileFieldPages::edited);
+}
+
+QComboBox* ProfileFieldPages::NewDeviceList(QFrame* page, int top)
+{
+    QComboBox* list = NewList(page, QStringLiteral("cboCOMDevice"), QStringLiteral("De&vice:"),
+                              top, {});
+    ui::Twips(page).place(list, kListLeft, top, kDeviceListWidth, kListHeight);
+    // Any path may be typed (a link of one's own, a pseudo-terminal); typing never adds
+    // items, which are only the ports found.
+    list->setEditable(true);
+    list->setInsertPolicy(QComboBox::NoInsert);
+    // A by-id path is longer than the field: the whole of it shows on hovering.
+    connect(list, &QComboBox::currentTextChanged, list, &QWidget::setToolTip);
+    // Only the user's own picks and keystrokes count as edits, not the row being shown.
+    connect(list, &QComboBox::activated, this, &ProfileFieldPages::DeviceEdited);
+    connect(list->lineEdit(), &QLineEdit::textEdited, this, &ProfileFieldPages::DeviceEdited);
+    return list;
 }
 
 ProfileFieldPages::MemoryPage ProfileFieldPages::BuildMemoryPage(QFrame* page, const QString& device)

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "FileBrowsing.h"
+#include "platform/SerialPortList.h"
 #include "profiles/ProfileData.h"
 
 #include <QHash>
 #include <QObject>
 #include <QString>
 #include <array>
+#include <functional>
+#include <optional>
 
 class QComboBox;
 class QFrame;
@@ -52,6 +55,20 @@ public:
     void CollectFields(profiles::ProfileData& record,
                        const profiles::ProfileData& activeProfile) const;
 
+    // The Device row: the serial ports it offers, and where it reads the device that a port
+    // number opens now (key COM<n> of "General", or the system's usual device). The row
+    // shows that device for the selected port number and follows a change of it.
+    void SetSerialPorts(const QList<platform::SerialPortEntry>& ports,
+                        std::function<QString(int portNumber)> mappedDevice);
+
+    struct DeviceChoice {
+        int portNumber = 0;
+        QString device;  // the path to store: a by-id link, a device, or what was typed
+    };
+    // The device the user picked or typed in the Device row for the selected port number;
+    // none while the row shows the port's present device.
+    std::optional<DeviceChoice> ChosenDevice() const;
+
     // The record last given to WriteFields.
     const profiles::ProfileData& loadedRecord() const { return loaded_; }
 
@@ -91,6 +108,9 @@ private:
     QComboBox* NewList(QFrame* page, const QString& name, const QString& caption, int top,
                        const QStringList& items);
     void ConnectBrowse(QPushButton* button, QLineEdit* field, const QString& filter);
+    QComboBox* NewDeviceList(QFrame* page, int top);
+    void ShowMappedDevice();
+    void DeviceEdited();
 
     void Put(QLineEdit* field, const QString& value, WriteMode mode);
     void Put(QComboBox* list, const QString& item, WriteMode mode);
@@ -100,6 +120,7 @@ private:
     std::array<QFrame*, kPageCount> pages_{};
 
     QComboBox* cboCOMPort_ = nullptr;
+    QComboBox* cboCOMDevice_ = nullptr;  // items: text shown, data the path to store
     QComboBox* cboCOMBaudRate_ = nullptr;
     QComboBox* cboCOMDataBits_ = nullptr;
     QComboBox* cboCOMParity_ = nullptr;
@@ -117,6 +138,9 @@ private:
     IndicatorGroup fail_;
 
     QHash<const QObject*, FieldMemory> memory_;
+    std::function<QString(int portNumber)> mappedDevice_;
+    int deviceShownFor_ = 0;     // the port number whose device the Device row was given
+    bool deviceEdited_ = false;  // the user has picked or typed since
     profiles::ProfileData loaded_;
     OpenFileDialog openFileDialog_;
     QString lastBrowsedFile_;

@@ -1,6 +1,7 @@
 // Moving a profile's values into the page fields and back.
 #include "ProfileFieldPages.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QStringList>
@@ -127,6 +128,13 @@ void ProfileFieldPages::WriteFields(const ProfileData& record, WriteMode mode)
         Put(group->actLev, QString::number(pin->ActLev), mode);
     }
 
+    // The Device row follows the port number, except where the user has picked or typed
+    // a device for the port number that is still selected.
+    const bool keepDevice = mode == WriteMode::KeepEdits && deviceEdited_
+                            && cboCOMPort_->currentText().toInt() == deviceShownFor_;
+    if (!keepDevice)
+        ShowMappedDevice();
+
     Put(txtPreLoaderFile_, record.PreLoaderFile, mode);
     Put(amd29F0x0_.loaderFile, record.AMD29F0x0LoaderFile, mode);
     Put(amd29F0x0_.applFile, record.AMD29F0x0ApplFile, mode);
@@ -140,6 +148,62 @@ void ProfileFieldPages::WriteFields(const ProfileData& record, WriteMode mode)
     Put(ds1994_.loaderFile, record.DS1994LoaderFile, mode);
     Put(ds1994_.applFile, record.DS1994ApplFile, mode);
     Put(ds1994_.applOffset, record.DS1994ApplFileOffset, mode);
+}
+
+void ProfileFieldPages::SetSerialPorts(const QList<platform::SerialPortEntry>& ports,
+                                       std::function<QString(int portNumber)> mappedDevice)
+{
+    mappedDevice_ = std::move(mappedDevice);
+    const QString typed = cboCOMDevice_->currentText();
+    cboCOMDevice_->clear();
+    for (const platform::SerialPortEntry& port : ports) {
+        // The by-id name survives replugging and other adapters coming and going.
+        const QString path = port.byId.isEmpty() ? port.device : port.byId;
+        const QString shown = port.description.isEmpty()
+                                  ? path
+                                  : QStringLiteral("%1 (%2)").arg(path, port.description);
+        cboCOMDevice_->addItem(shown, path);
+        cboCOMDevice_->setItemData(cboCOMDevice_->count() - 1, port.device, Qt::ToolTipRole);
+    }
+    // The drop-down opens wide enough for whole by-id names.
+    cboCOMDevice_->view()->setMinimumWidth(cboCOMDevice_->view()->sizeHintForColumn(0));
+    if (deviceEdited_) {
+        cboCOMDevice_->setCurrentIndex(-1);
+        cboCOMDevice_->setEditText(typed);
+    } else {
+        ShowMappedDevice();
+    }
+}
+
+void ProfileFieldPages::ShowMappedDevice()
+{
+    bool isNumber = false;
+    const int portNumber = cboCOMPort_->currentText().toInt(&isNumber);
+    const QString device = isNumber && mappedDevice_ ? mappedDevice_(portNumber) : QString();
+    // A device that is one of the items shows with its description.
+    const int index = cboCOMDevice_->findData(device);
+    cboCOMDevice_->setCurrentIndex(index);
+    if (index < 0)
+        cboCOMDevice_->setEditText(device);
+    deviceShownFor_ = isNumber ? portNumber : 0;
+    deviceEdited_ = false;
+}
+
+void ProfileFieldPages::DeviceEdited()
+{
+    deviceEdited_ = true;
+    emit edited();
+}
+
+std::optional<ProfileFieldPages::DeviceChoice> ProfileFieldPages::ChosenDevice() const
+{
+    if (!deviceEdited_ || deviceShownFor_ < 1)
+        return std::nullopt;
+    // A picked item stores its path, not the text with the description.
+    const QString text = cboCOMDevice_->currentText();
+    const int index = cboCOMDevice_->findText(text, Qt::MatchFixedString | Qt::MatchCaseSensitive);
+    return DeviceChoice{deviceShownFor_,
+                        index >= 0 ? cboCOMDevice_->itemData(index).toString() : text.trimmed()};
 }
 
 void ProfileFieldPages::CollectFields(ProfileData& record, const ProfileData& activeProfile) const

@@ -3,6 +3,7 @@
 #include "ProfileFieldPages.h"
 
 #include "platform/ProductInfo.h"
+#include "platform/SerialPortList.h"
 #include "profiles/dialogs/frmProfileNew.h"
 #include "ui/MessageBoxes.h"
 #include "ui/Twips.h"
@@ -134,10 +135,12 @@ void frmProfileProperties::ShowModal()
 {
     if (isVisible())
         return;
-    if (loaded_)
+    if (loaded_) {
+        ReadSerialPorts();
         RefreshUneditedFields();
-    else
+    } else {
         Load();
+    }
     exec();
 }
 
@@ -157,8 +160,18 @@ void frmProfileProperties::Load()
         setWindowIcon(iconSource_->windowIcon());
     MovePagesOntoTabStrip();
     ShowTabPage();
+    ReadSerialPorts();
     FillProfileList();
     loaded_ = true;
+}
+
+void frmProfileProperties::ReadSerialPorts()
+{
+    // Once per showing: listing the ports looks at every serial device of the system.
+    platform::ISettingsStore& store = profiles_.settings();
+    pages_->SetSerialPorts(platform::ListSerialPorts(store), [&store](int portNumber) {
+        return platform::DeviceNameForPort(store, portNumber);
+    });
 }
 
 void frmProfileProperties::MovePagesOntoTabStrip()
@@ -254,6 +267,11 @@ bool frmProfileProperties::ApplySelectedProfile()
                             NotSavedText(host_.currentProfile().Name), QMessageBox::Warning);
         return false;
     }
+    // The device first: the port reopened below must open the one just chosen. It is
+    // not written when the profile is refused above, since nothing was saved then.
+    if (const auto choice = pages_->ChosenDevice())
+        platform::SetDeviceForPort(profiles_.settings(), choice->portNumber, choice->device);
+
     // Fields that do not convert keep the values the profile holds.
     profiles::ProfileData record = pages_->loadedRecord();
     pages_->CollectFields(record, host_.currentProfile());

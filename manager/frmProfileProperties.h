@@ -51,6 +51,7 @@ private:
     void BuildControls();
     void Load();
     void MovePagesOntoTabStrip();
+    void ReadSerialPorts();
     void ShowTabPage();
     void FillProfileList();
     void ShowProfile(const QString& name, profiles::ProfileData& record);

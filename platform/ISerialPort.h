@@ -10,6 +10,7 @@ namespace zandor::platform {
 // applied together at open time, because a refused setting must fail like a failed open.
 struct PortSettings {
     std::int16_t portNumber = 1;     // 1 = first COM port
+    QString device;                  // the device to open; empty: the one the port number maps to
     bool dtrEnable = false;          // raise DTR while open
     int handshaking = 0;             // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both; anything else is refused
     std::int32_t inBufferSize = 2048;   // bytes; the device takes 16-bit sizes, larger are not applied

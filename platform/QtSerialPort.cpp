@@ -2,11 +2,12 @@
 
 #include "SerialLineSettings.h"
 
+#include <utility>
+
 namespace zandor::platform {
 
 namespace {
 
-const QString kGeneralSection = QStringLiteral("General");
 // QSerialPort's read buffer size is the device's 16-bit input buffer size.
 constexpr qint32 kMaxInBufferSize = 32767;
 
@@ -18,60 +19,63 @@ void SetReason(QString* reason, const QString& text)
 
 }  // namespace
 
-QString DeviceNameForPort(ISettingsStore& store, int portNumber)
+QtSerialPort::QtSerialPort(DeviceForPort deviceForPort, QObject* parent)
+    : QtSerialPort(std::move(deviceForPort), SystemSerialDriverFlags(), parent)
 {
-    if (portNumber < 1)
-        return QString();
-    const QString configured =
-        store.readKey(kGeneralSection, QStringLiteral("COM%1").arg(portNumber), QString())
-            .trimmed();
-    return configured.isEmpty() ? DefaultDeviceForPort(portNumber) : configured;
 }
 
-QtSerialPort::QtSerialPort(DeviceForPort deviceForPort, QObject* parent)
-    : QObject(parent), deviceForPort_(std::move(deviceForPort))
+QtSerialPort::QtSerialPort(DeviceForPort deviceForPort, SerialDriverFlags driverFlags,
+                           QObject* parent)
+    : QObject(parent), deviceForPort_(std::move(deviceForPort)),
+      lowLatencyMode_(std::move(driverFlags))
 {
     connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::onError);
 }
 
 QtSerialPort::~QtSerialPort() { close(); }
 
+bool QtSerialPort::refuse(PortOpenFailure failure, QString* reason)
+{
+    SetReason(reason, DescribePortOpenFailure(failure));
+    lastFailure_ = std::move(failure);
+    return false;
+}
+
 bool QtSerialPort::open(const PortSettings& settings, QString* reason)
 {
     close();
     failed_ = false;
     received_.clear();
+    lastFailure_.reset();
+
+    // A device given directly needs no port number; messages then name only the device.
+    const bool direct = !settings.device.isEmpty();
+    const int portNumber = direct ? 0 : settings.portNumber;
+    if (!direct && settings.portNumber < 1) {
+        return refuse({PortOpenProblem::BadPortNumber, portNumber, QString(),
+                       QString::number(settings.portNumber)},
+                      reason);
+    }
+    device_ = direct ? settings.device
+                     : (deviceForPort_ ? deviceForPort_(settings.portNumber) : QString());
+    if (device_.isEmpty())
+        return refuse({PortOpenProblem::NoDevice, portNumber, QString(), QString()}, reason);
 
     // Everything is checked before the device is touched: a refused setting fails like
     // a failed open and is never replaced by a default behind the user's back.
-    if (settings.portNumber < 1) {
-        SetReason(reason, QStringLiteral("The port number %1 is not valid; the first port is 1.")
-                              .arg(settings.portNumber));
-        return false;
-    }
     const auto flow = FlowControlForHandshaking(settings.handshaking);
     if (!flow) {
-        SetReason(reason, QStringLiteral("The handshaking code %1 is not supported "
-                                         "(0 none, 1 XON/XOFF, 2 RTS/CTS, 3 both).")
-                              .arg(settings.handshaking));
-        return false;
+        return refuse({PortOpenProblem::BadHandshaking, portNumber, device_,
+                       QString::number(settings.handshaking)},
+                      reason);
     }
     const auto line = ParseSerialLineSettings(settings.settings);
     if (!line) {
-        SetReason(reason, QStringLiteral("The serial settings '%1' are not valid; expected "
-                                         "baud rate, parity (N, E or O), data bits (5 to 8) "
-                                         "and stop bits (1, 1.5 or 2), as in 38400,N,8,1.")
-                              .arg(settings.settings));
-        return false;
-    }
-    const QString device = deviceForPort_ ? deviceForPort_(settings.portNumber) : QString();
-    if (device.isEmpty()) {
-        SetReason(reason, QStringLiteral("No serial device is known for port %1.")
-                              .arg(settings.portNumber));
-        return false;
+        return refuse({PortOpenProblem::BadSettings, portNumber, device_, settings.settings},
+                      reason);
     }
 
-    port_.setPortName(device);
+    port_.setPortName(device_);
     port_.setBaudRate(line->baudRate);
     port_.setParity(line->parity);
     port_.setDataBits(line->dataBits);
@@ -86,25 +90,41 @@ bool QtSerialPort::open(const PortSettings& settings, QString* reason)
 
     port_.clearError();
     if (!port_.open(QIODevice::ReadWrite)) {
-        SetReason(reason, QStringLiteral("The serial device %1 (port %2) cannot be opened: %3")
-                              .arg(device)
-                              .arg(settings.portNumber)
-                              .arg(port_.errorString()));
+        const QSerialPort::SerialPortError error = port_.error();
+        const QString systemText = port_.errorString();
         port_.clearError();
-        return false;
+        const PortOpenProblem problem =
+            ClassifyPortOpenFailure(ObservePortOpenFacts(error, device_));
+        QString detail;
+        if (problem == PortOpenProblem::PermissionDenied)
+            detail = OwningGroup(device_);
+        else if (problem == PortOpenProblem::Other)
+            detail = systemText;
+        return refuse({problem, portNumber, device_, detail}, reason);
     }
     // A line without modem signals (a pseudo-terminal, some adapters) cannot raise DTR;
     // that does not stop the data from flowing, so it is not an error.
     if (!port_.setDataTerminalReady(settings.dtrEnable))
         port_.clearError();
+#ifdef Q_OS_UNIX
+    lowLatencyState_ = lowLatencyMode_.enable(port_.handle());
+#endif
     failed_ = false;
     return true;
 }
 
+void QtSerialPort::closeDevice()
+{
+    if (!port_.isOpen())
+        return;
+    lowLatencyMode_.restore();  // while the descriptor is still ours
+    port_.close();
+    lowLatencyState_ = LowLatencyState::Unsupported;
+}
+
 void QtSerialPort::close()
 {
-    if (port_.isOpen())
-        port_.close();
+    closeDevice();
     received_.clear();
 }
 
@@ -166,7 +186,7 @@ void QtSerialPort::onError(QSerialPort::SerialPortError error)
         [this] {
             if (failed_ && port_.isOpen()) {
                 takeReceived();  // keep what arrived before the line went away
-                port_.close();
+                closeDevice();
             }
         },
         Qt::QueuedConnection);

@@ -2,17 +2,16 @@
 
 #include "ISerialPort.h"
 #include "ISettingsStore.h"
+#include "LowLatency.h"
+#include "PortOpenError.h"
+#include "SerialPortList.h"
 
 #include <QObject>
 #include <QSerialPort>
 #include <functional>
+#include <optional>
 
 namespace zandor::platform {
-
-// The device of a port number: the value of key COM<n> of section "General" when the
-// user has set one (COM1=/dev/ttyUSB0 for a USB adapter), else the system's usual name
-// (DefaultDeviceForPort).
-QString DeviceNameForPort(ISettingsStore& store, int portNumber);
 
 // The one serial line to the target, on QSerialPort. Received bytes are taken from
 // QSerialPort while the event loop runs (the protocol's waits pump it); nothing here
@@ -23,6 +22,9 @@ public:
     using DeviceForPort = std::function<QString(int portNumber)>;
 
     explicit QtSerialPort(DeviceForPort deviceForPort, QObject* parent = nullptr);
+    // `driverFlags` stands in for the driver's low-latency switch (tests).
+    QtSerialPort(DeviceForPort deviceForPort, SerialDriverFlags driverFlags,
+                 QObject* parent = nullptr);
     ~QtSerialPort() override;
 
     bool open(const PortSettings& settings, QString* reason) override;
@@ -34,9 +36,15 @@ public:
     bool hasFailed() const override { return failed_; }
 
     // The device of the last open attempt, for messages.
-    QString deviceName() const { return port_.portName(); }
+    QString deviceName() const { return device_; }
+    // Why the last open failed, for callers that act on the cause; none after a success.
+    const std::optional<PortOpenFailure>& lastOpenFailure() const { return lastFailure_; }
+    // Whether the driver of the open port hands on received bytes at once.
+    LowLatencyState lowLatency() const { return lowLatencyState_; }
 
 private:
+    bool refuse(PortOpenFailure failure, QString* reason);
+    void closeDevice();
     void onError(QSerialPort::SerialPortError error);
     // Moves what QSerialPort has received into our own buffer, dropping zero bytes
     // when the profile asks for it.
@@ -44,6 +52,10 @@ private:
 
     DeviceForPort deviceForPort_;
     QSerialPort port_;
+    QString device_;
+    std::optional<PortOpenFailure> lastFailure_;
+    LowLatencyMode lowLatencyMode_;
+    LowLatencyState lowLatencyState_ = LowLatencyState::Unsupported;
     QByteArray received_;
     bool nullDiscard_ = false;
     bool failed_ = false;

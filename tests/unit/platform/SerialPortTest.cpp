@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <fcntl.h>
 #include <stdlib.h>
 #include <tuple>
@@ -83,6 +84,11 @@ TEST(SerialLineSettings, DeviceNameForPortWithAndWithoutTheComKey)
     EXPECT_EQ(DeviceNameForPort(store, 1), "/dev/ttyUSB0");
     EXPECT_EQ(DeviceNameForPort(store, 2), "/dev/ttyS1");
     EXPECT_TRUE(DeviceNameForPort(store, 0).isEmpty());
+
+    SetDeviceForPort(store, 1, "/dev/ttyS0");  // the usual device: the key goes
+    SetDeviceForPort(store, 3, " /dev/ttyACM0 ");
+    EXPECT_EQ(store.readKey("General", "COM1", "<none>"), "<none>");
+    EXPECT_EQ(store.readKey("General", "COM3", "<none>"), "/dev/ttyACM0");
 }
 
 TEST_F(SerialPortTest, RefusedSettingsFailTheOpenWithAReason)
@@ -95,7 +101,8 @@ TEST_F(SerialPortTest, RefusedSettingsFailTheOpenWithAReason)
         settings_.settings = text;
         reason_.clear();
         EXPECT_FALSE(port_.open(settings_, &reason_)) << handshaking << text;
-        EXPECT_TRUE(!reason_.isEmpty() && reason_.contains(inReason)) << reason_.toStdString();
+        EXPECT_TRUE(reason_.startsWith("COM1 = " + slave_ + ": ") && reason_.contains(inReason))
+            << reason_.toStdString();
     }
     settings_ = PortSettings{};
     settings_.portNumber = 0;
@@ -106,6 +113,41 @@ TEST_F(SerialPortTest, RefusedSettingsFailTheOpenWithAReason)
     EXPECT_FALSE(missing.open(PortSettings{}, &reason_));
     EXPECT_TRUE(reason_.contains("/dev/zandor-no-such-device"));
     EXPECT_FALSE(missing.isOpen());
+    // A device given directly wins over the port number's, and messages name only it.
+    PortSettings direct;
+    direct.device = "/dev/zandor-gone";
+    EXPECT_FALSE(missing.open(direct, &reason_));
+    EXPECT_EQ(reason_, "port /dev/zandor-gone: does not exist: is the adapter plugged in?");
+    direct.device = slave_;
+    EXPECT_TRUE(missing.open(direct, &reason_)) << reason_.toStdString();
+}
+
+TEST_F(SerialPortTest, LowLatencyIsOnWhileOpenAndSkippedWhereTheDriverHasNone)
+{
+    constexpr int kOtherFlags = 0x40;
+    std::optional<int> driverFlags = kOtherFlags;  // no value: a driver without flags
+    QList<int> written;
+    const SerialDriverFlags driver{[&](int) { return driverFlags; },
+                                   [&](int, int value) {
+                                       written << value;
+                                       driverFlags = value;
+                                       return true;
+                                   }};
+    QtSerialPort port([this](int) { return slave_; }, driver);
+    ASSERT_TRUE(port.open(settings_, &reason_)) << reason_.toStdString();
+    EXPECT_EQ(port.lowLatency(), LowLatencyState::On);
+    port.close();
+    EXPECT_EQ(written, (QList<int>{kOtherFlags | kLowLatencyFlag, kOtherFlags}));
+
+    written.clear();
+    driverFlags = kLowLatencyFlag;  // on already: not ours to turn off
+    ASSERT_TRUE(port.open(settings_, &reason_));
+    port.close();
+    driverFlags.reset();
+    ASSERT_TRUE(port.open(settings_, &reason_));
+    EXPECT_EQ(port.lowLatency(), LowLatencyState::Unsupported);
+    port.close();
+    EXPECT_TRUE(written.isEmpty());
 }
 
 TEST_F(SerialPortTest, BytesTravelBothWaysWithDtrAndNullDiscard)

@@ -91,6 +91,7 @@ void tst_frmMainStartup::portThatCannotOpenShowsItsBoxAndStaysUsable()
     QCOMPARE(h.fakePort.lastSettings().portNumber, std::int16_t(3));
     QCOMPARE(h.boxTexts(), QStringList({testing::kCommPortError, testing::kNotResponding}));
     QCOMPARE(h.boxes[0].caption, testing::kTitle);
+    QCOMPARE(h.panel(1), QStringLiteral("refused by the test"));  // the port's reason, after the box
     QVERIFY(!h.fakePort.isOpen());
     QVERIFY(w.isEnabled());
 

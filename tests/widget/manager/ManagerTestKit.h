@@ -24,12 +24,15 @@ struct FakeProfileHost : manager::IProfileHost {
     void OpenCommPort() override
     {
         ++portOpenings;
+        if (whenOpening)
+            whenOpening();
         if (portFails)
             ui::ShowMessageBox(nullptr, {}, QStringLiteral("Comm port error."), QMessageBox::Critical);
     }
     profiles::ProfileData current;
     int captionUpdates = 0, portOpenings = 0;
     bool portFails = false;
+    std::function<void()> whenOpening;  // sees the store as the port is reopened
 };
 
 // A fresh store holding the profile "Default", and the message boxes shown meanwhile.

@@ -200,6 +200,36 @@ private slots:
         m.run([&] { QVERIFY(m.dialog->isVisible()); });
     }
 
+    void deviceRowShowsAndAppliesTheSelectedPortsMapping()
+    {
+        Manager m;
+        const QList<QPair<QString, QString>> others{{u"COM2"_s, u"/dev/ttyUSB7"_s},
+                                                    {u"COM3"_s, u"/dev/ttyUSB3"_s},
+                                                    {u"ProfileLastUsed"_s, u"Bench"_s}};
+        for (const auto& [key, value] : others)
+            m.store.settings.writeKey(u"General"_s, key, value);
+        const auto keysBefore = m.store.section(u"General"_s).size();
+        QString mappedAtReopen;
+        m.host.whenOpening = [&] { mappedAtReopen = m.store.stored(u"General"_s, u"COM1"_s); };
+        m.run([&] {
+            auto* device = m.get<QComboBox>(u"cboCOMDevice"_s);
+            // COM1 has no key: the usual device, with its description where the system has one.
+            QVERIFY(device->currentText().startsWith(u"/dev/ttyS0"_s));
+            QVERIFY(!m.enabled());
+            device->lineEdit()->selectAll();
+            QTest::keyClicks(device->lineEdit(), u"/dev/ttyACM9"_s);
+            QVERIFY(m.enabled());
+            m.click("cmdApply");
+            QCOMPARE(device->currentText(), u"/dev/ttyACM9"_s);
+            m.pickNext("cboCOMPort");
+            QCOMPARE(device->currentText(), u"/dev/ttyUSB7"_s);
+        });
+        QCOMPARE(mappedAtReopen, u"/dev/ttyACM9"_s);
+        for (const auto& [key, value] : others)
+            QCOMPARE(m.store.stored(u"General"_s, key), value);
+        QCOMPARE(m.store.section(u"General"_s).size(), keysBefore + 1);
+    }
+
     void browseButtonsAskForAFile()
     {
         Manager m;

@@ -1,0 +1,114 @@
+#include "PortOpenError.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+#include <unistd.h>
+#ifdef Q_OS_UNIX
+#include <grp.h>
+#endif
+
+namespace zandor::platform {
+
+namespace {
+// Serial devices belong to this group on Debian and most other distributions.
+const QString kUsualSerialGroup = QStringLiteral("dialout");
+}  // namespace
+
+PortOpenProblem ClassifyPortOpenFailure(const PortOpenFacts& facts)
+{
+    if (facts.error == QSerialPort::DeviceNotFoundError || !facts.exists)
+        return PortOpenProblem::NotFound;
+    if (!facts.isCharDevice)
+        return PortOpenProblem::NotASerialDevice;
+    if (facts.error == QSerialPort::PermissionError)
+        return facts.mayReadWrite ? PortOpenProblem::InUse : PortOpenProblem::PermissionDenied;
+    if (facts.error == QSerialPort::OpenError)  // already open through this very object
+        return PortOpenProblem::InUse;
+    return PortOpenProblem::Other;
+}
+
+PortOpenFacts ObservePortOpenFacts(QSerialPort::SerialPortError error, const QString& device)
+{
+    PortOpenFacts facts;
+    facts.error = error;
+    const QByteArray path = QFile::encodeName(device);
+    struct stat info {};
+    facts.exists = ::stat(path.constData(), &info) == 0;
+    facts.isCharDevice = facts.exists && S_ISCHR(info.st_mode);
+    facts.mayReadWrite = ::access(path.constData(), R_OK | W_OK) == 0;
+    return facts;
+}
+
+QString OwningGroup(const QString& device)
+{
+#ifdef Q_OS_UNIX
+    // A group without read and write rights on the device would not help its members.
+    constexpr mode_t kGroupReadWrite = S_IRGRP | S_IWGRP;
+    struct stat info {};
+    if (::stat(QFile::encodeName(device).constData(), &info) != 0
+        || (info.st_mode & kGroupReadWrite) != kGroupReadWrite)
+        return kUsualSerialGroup;
+    const struct group* owner = ::getgrgid(info.st_gid);
+    return owner && owner->gr_name ? QString::fromLocal8Bit(owner->gr_name) : kUsualSerialGroup;
+#else
+    Q_UNUSED(device);
+    return kUsualSerialGroup;
+#endif
+}
+
+QString PortLabel(int portNumber, const QString& device)
+{
+    if (device.isEmpty())
+        return QStringLiteral("COM%1").arg(portNumber);
+    if (portNumber == 0)
+        return QStringLiteral("port %1").arg(device);
+    return QStringLiteral("COM%1 = %2").arg(portNumber).arg(device);
+}
+
+QString DescribePortOpenFailure(const PortOpenFailure& failure)
+{
+    QString cause;
+    switch (failure.problem) {
+    case PortOpenProblem::BadPortNumber:
+        cause = QStringLiteral("port number %1 is not valid: the first port is 1")
+                    .arg(failure.detail);
+        break;
+    case PortOpenProblem::NoDevice:
+        cause = QStringLiteral("no serial device is known for this port number: "
+                               "choose one in the profile manager");
+        break;
+    case PortOpenProblem::BadHandshaking:
+        cause = QStringLiteral("handshaking code %1 is not supported").arg(failure.detail);
+        break;
+    case PortOpenProblem::BadSettings:
+        cause = QStringLiteral("serial settings '%1' are not valid: expected baud rate, parity "
+                               "(N, E or O), data bits (5 to 8) and stop bits (1, 1.5 or 2), "
+                               "as in 38400,N,8,1")
+                    .arg(failure.detail);
+        break;
+    case PortOpenProblem::NotFound:
+        cause = QStringLiteral("does not exist: is the adapter plugged in?");
+        break;
+    case PortOpenProblem::NotASerialDevice:
+        cause = QStringLiteral("is not a serial device: choose the adapter's device, "
+                               "such as /dev/ttyUSB0");
+        break;
+    case PortOpenProblem::PermissionDenied:
+        cause = QStringLiteral("permission denied: add your user to the group %1, "
+                               "then log in again")
+                    .arg(failure.detail.isEmpty() ? kUsualSerialGroup : failure.detail);
+        break;
+    case PortOpenProblem::InUse:
+        cause = QStringLiteral("is in use by another program");
+        break;
+    case PortOpenProblem::Other:
+        cause = failure.detail.isEmpty()
+                    ? QStringLiteral("cannot be opened")
+                    : QStringLiteral("cannot be opened: %1").arg(failure.detail);
+        break;
+    }
+    return PortLabel(failure.portNumber, failure.device) + QStringLiteral(": ") + cause;
+}
+
+}  // namespace zandor::platform

@@ -1,0 +1,148 @@
+#include "platform/PortChecks.h"
+#include "platform/PortOpenError.h"
+#include "platform/SerialPortList.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+using namespace zandor::platform;
+
+namespace {
+
+using P = PortOpenProblem;
+using E = QSerialPort;
+
+bool MakeFile(const QString& path, const QByteArray& content = {})
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
+
+}  // namespace
+
+TEST(PortOpenError, ReasonNamesThePortAndSaysWhyWithTheFix)
+{
+    const QString usb = QStringLiteral("/dev/ttyUSB0");
+    const std::pair<PortOpenFailure, const char*> table[] = {
+        {{P::PermissionDenied, 1, usb, "dialout"},
+         "COM1 = /dev/ttyUSB0: permission denied: "
+         "add your user to the group dialout, then log in again"},
+        {{P::PermissionDenied, 0, usb, "uucp"},
+         "port /dev/ttyUSB0: permission denied: "
+         "add your user to the group uucp, then log in again"},
+        {{P::InUse, 1, usb, {}}, "COM1 = /dev/ttyUSB0: is in use by another program"},
+        {{P::InUse, 0, usb, {}}, "port /dev/ttyUSB0: is in use by another program"},
+        {{P::NotFound, 1, usb, {}},
+         "COM1 = /dev/ttyUSB0: does not exist: is the adapter plugged in?"},
+        {{P::NotFound, 0, usb, {}},
+         "port /dev/ttyUSB0: does not exist: is the adapter plugged in?"},
+        {{P::BadHandshaking, 1, usb, "-1"},
+         "COM1 = /dev/ttyUSB0: handshaking code -1 is not supported"},
+        {{P::BadSettings, 2, "/dev/ttyS1", "38400,X,8,1"},
+         "COM2 = /dev/ttyS1: serial settings '38400,X,8,1' are not valid: expected baud rate, "
+         "parity (N, E or O), data bits (5 to 8) and stop bits (1, 1.5 or 2), as in 38400,N,8,1"},
+        {{P::BadPortNumber, 0, {}, "0"}, "COM0: port number 0 is not valid: the first port is 1"},
+        {{P::NoDevice, 5, {}, {}},
+         "COM5: no serial device is known for this port number: choose one in the profile manager"},
+        {{P::NotASerialDevice, 0, "/tmp/x", {}},
+         "port /tmp/x: is not a serial device: choose the adapter's device, such as /dev/ttyUSB0"},
+        {{P::Other, 1, usb, "Input/output error"},
+         "COM1 = /dev/ttyUSB0: cannot be opened: Input/output error"},
+    };
+    for (const auto& [failure, text] : table)
+        EXPECT_EQ(DescribePortOpenFailure(failure), QString::fromUtf8(text));
+}
+
+TEST(PortOpenError, ClassifiesBySerialErrorAndWhatThePathIs)
+{
+    // {error, exists, char device, may read and write} -> problem
+    const std::pair<PortOpenFacts, P> table[] = {
+        {{E::DeviceNotFoundError, true, true, true}, P::NotFound},
+        {{E::UnknownError, false, false, false}, P::NotFound},
+        {{E::UnknownError, true, false, true}, P::NotASerialDevice},
+        {{E::PermissionError, true, true, false}, P::PermissionDenied},
+        {{E::PermissionError, true, true, true}, P::InUse},  // a lock file or exclusive mode
+        {{E::OpenError, true, true, true}, P::InUse},
+        {{E::UnsupportedOperationError, true, true, true}, P::Other},
+    };
+    for (const auto& [facts, problem] : table)
+        EXPECT_EQ(ClassifyPortOpenFailure(facts), problem) << facts.error;
+}
+
+TEST(SerialPortList, ByIdLinksAndMappingsFollowLinksToTheSameDevice)
+{
+    QTemporaryDir dir;
+    const QString dev = QFileInfo(dir.path()).canonicalFilePath() + "/dev";
+    const QString byId = dev + "/by-id";
+    ASSERT_TRUE(QDir().mkpath(byId));
+    for (const char* name : {"/ttyUSB0", "/ttyUSB1", "/ttyX"})
+        ASSERT_TRUE(MakeFile(dev + name));
+    ASSERT_TRUE(QFile::link(dev + "/ttyUSB1", byId + "/usb-Maker_B-if00-port0"));
+    ASSERT_TRUE(QFile::link(dev + "/ttyUSB0", byId + "/usb-Maker_A-if00-port0"));
+    ASSERT_TRUE(QFile::link(dev + "/ttyX", dev + "/ttyLINK"));
+
+    EXPECT_EQ(ByIdLinkFor(dev + "/ttyUSB0", byId), byId + "/usb-Maker_A-if00-port0");
+    EXPECT_EQ(ByIdLinkFor(dev + "/ttyX", byId), QString());
+    EXPECT_EQ(ByIdLinkFor(dev + "/ttyUSB0", dir.filePath("none")), QString());
+
+    const QMap<int, QString> mappings{{1, byId + "/usb-Maker_A-if00-port0"},
+                                      {2, dev + "/ttyUSB1"},
+                                      {3, dev + "/ttyUSB0"},
+                                      {4, dev + "/ttyLINK"},
+                                      {5, dev + "/ttyGONE"},
+                                      {6, "/dev/zandor-no-such-tty"}};
+    EXPECT_EQ(PortsNaming(dev + "/ttyUSB0", mappings), (QList<int>{1, 3}));
+    EXPECT_EQ(PortsNaming("/dev/zandor-no-such-tty", mappings), QList<int>{6});  // as written
+
+    // ttyUSB1 was detected; ttyX only through the link COM4 names; the others do not exist.
+    SerialPortEntry detected;
+    detected.device = dev + "/ttyUSB1";
+    detected.description = "Bench adapter";
+    const QList<SerialPortEntry> list = CompletePortList({detected}, mappings, byId);
+    ASSERT_EQ(list.size(), 3);
+    const QStringList devices{list[0].device, list[1].device, list[2].device};
+    EXPECT_EQ(devices, (QStringList{dev + "/ttyUSB0", dev + "/ttyUSB1", dev + "/ttyX"}));
+    EXPECT_EQ(list[0].comPorts, (QList<int>{1, 3}));
+    EXPECT_EQ(list[1].byId, byId + "/usb-Maker_B-if00-port0");
+    EXPECT_EQ(list[1].description, "Bench adapter");
+    EXPECT_EQ(list[2].comPorts, QList<int>{4});
+}
+
+TEST(PortChecks, APseudoTerminalNobodyHoldsIsUsableWithoutLowLatency)
+{
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
+    const QList<PortCheck> checks = CheckPort(QString::fromLocal8Bit(ptsname(master)));
+    ::close(master);
+    QStringList found;
+    for (const PortCheck& check : checks)
+        found << check.name + "=" + CheckStatusName(check.status);
+    EXPECT_EQ(found.mid(0, 4),
+              (QStringList{"device=pass", "access=pass", "in use=pass", "low latency=warn"}));
+    ASSERT_EQ(checks.size(), 5);
+    EXPECT_EQ(checks[3].fix,
+              "the adapter's driver has no low-latency mode; expect slower programming");
+
+    const QList<PortCheck> missing = CheckPort("/dev/zandor-no-such-device");
+    ASSERT_EQ(missing.size(), 2);
+    EXPECT_EQ(missing[0].status, CheckStatus::Fail);
+    EXPECT_EQ(missing[1].name, "ModemManager");
+}
+
+TEST(PortChecks, FindsAProcessByItsName)
+{
+    QTemporaryDir proc;
+    ASSERT_TRUE(QDir().mkpath(proc.filePath("412")) && QDir().mkpath(proc.filePath("self")));
+    ASSERT_TRUE(MakeFile(proc.filePath("412/comm"), "ModemManager\n"));
+    ASSERT_TRUE(MakeFile(proc.filePath("self/comm"), "bash\n"));
+    EXPECT_TRUE(IsProcessRunning("ModemManager", proc.path()));
+    EXPECT_FALSE(IsProcessRunning("bash", proc.path()));  // not a process number
+    EXPECT_FALSE(IsProcessRunning("Modem", proc.path()));
+}
