@@ -38,8 +38,16 @@ bool IsDataType(char type)
 Board::Board(const SimOptions& options, BoardLine& line, EventLog& log)
     : options_(options), line_(line), log_(log)
 {
-    if (options_.silent)
-        state_ = State::Silent;
+    fitNextBoard();
+}
+
+void Board::fitNextBoard()
+{
+    ++boardNumber_;
+    log_.write("board " + std::to_string(boardNumber_));
+    memory_.clear();
+    downloadSeen_ = false;
+    state_ = options_.silent ? State::Silent : State::WaitBootstrap;
 }
 
 bool Board::midRecord() const
@@ -60,7 +68,58 @@ void Board::dropPartialRecord()
     state_ = State::RecordStart;
 }
 
+std::int64_t Board::quietDeadlineMs() const
+{
+    if (midRecord())
+        return quietSinceMs_ + kQuietRecordMs;
+    if (state_ == State::RecordStart && downloadSeen_)
+        return quietSinceMs_ + options_.rearmMs;
+    return kNoDeadline;
+}
+
+void Board::checkQuiet()
+{
+    // A half-sent record is dropped first; the same quiet may then bring the next board.
+    for (std::int64_t deadline = quietDeadlineMs();
+         deadline != kNoDeadline && line_.nowMs() >= deadline; deadline = quietDeadlineMs()) {
+        if (midRecord()) {
+            dropPartialRecord();
+        } else {
+            // The operator took the programmed board out and reset the next one.
+            log_.write("rearm");
+            fitNextBoard();
+        }
+    }
+}
+
 void Board::feed(std::uint8_t byte)
+{
+    if (state_ == State::RecordStart && byte != static_cast<std::uint8_t>(kRecordStart)) {
+        // Not traffic the loader acts on: a host probing for the next board every few
+        // hundred milliseconds must not keep --rearm from fitting it.
+        takeByteBetweenRecords(byte);
+        return;
+    }
+    handle(byte);
+    quietSinceMs_ = line_.nowMs();
+}
+
+void Board::takeByteBetweenRecords(std::uint8_t byte)
+{
+    if (byte != kBootstrapRequest)
+        return;  // the loader skips anything but "S" between records
+    if (options_.noReset || downloadSeen_) {
+        // A real loader does not answer it; with --rearm the next board is not fitted yet.
+        log_.write("zero-ignored");
+        return;
+    }
+    // The loader never sees a zero byte between records; a board that was reset into
+    // bootstrap mode does, so take it as the user's reset.
+    log_.write("reset");
+    answerBootstrap();
+}
+
+void Board::handle(std::uint8_t byte)
 {
     switch (state_) {
     case State::Silent:
@@ -84,19 +143,11 @@ void Board::feed(std::uint8_t byte)
         return;
     case State::EraseLineFeed:
         handleErase();
-        if (byte == kEraseLineFeed)
-            return;
-        // The line feed never came: this byte belongs to what follows.
-        [[fallthrough]];
+        if (byte != kEraseLineFeed)
+            feed(byte);  // the line feed never came: this byte belongs to what follows
+        return;
     case State::RecordStart:
-        if (byte == static_cast<std::uint8_t>(kRecordStart)) {
-            state_ = State::RecordType;
-        } else if (byte == kBootstrapRequest) {
-            // The loader never sees a zero byte between records; a board that was reset
-            // into bootstrap mode does, so take it as the user's reset.
-            log_.write("reset");
-            answerBootstrap();
-        }
+        state_ = State::RecordType;  // feed() takes every other byte between records
         return;
     case State::RecordType:
         recordType_ = static_cast<char>(byte);
@@ -203,6 +254,8 @@ void Board::handleErase()
 void Board::handleDataOrPassThrough(int addressBytes, bool stores)
 {
     const int number = ++recordNumber_;
+    if (options_.rearmMs > 0)
+        downloadSeen_ = true;
     const int payloadBytes = recordCount_ - 1;
     if (payloadBytes < addressBytes) {
         log_.write("record " + std::to_string(number) + " " + recordType_ + " too-short");

@@ -22,6 +22,8 @@ public:
     virtual void send(const std::string& bytes) = 0;
     // The board is busy (erasing, delaying) for this long.
     virtual void pause(int milliseconds) = 0;
+    // The board's clock in milliseconds; never earlier than the arrival of the byte being handled.
+    virtual std::int64_t nowMs() const = 0;
 };
 
 using MemoryModel = std::map<std::uint32_t, std::uint8_t>;
@@ -34,19 +36,24 @@ constexpr char kChecksumError = '?';
 constexpr std::uint8_t kEraseLineFeed = 0x0A;     // follows every erase command
 constexpr int kSplitReplyGapMs = 50;              // gap between the two pieces of a split reply
 constexpr char kSplitReplyTail = ' ';
+constexpr int kQuietRecordMs = 1000;  // a record unfinished this long was abandoned by the host
+constexpr std::int64_t kNoDeadline = -1;
 
 class Board {
 public:
     Board(const SimOptions& options, BoardLine& line, EventLog& log);
 
     void feed(std::uint8_t byte);
-    // A record (or the line feed after an erase command) was started but not finished.
-    bool midRecord() const;
-    // The line stayed quiet in the middle of a record: the host gave up on it.
-    void dropPartialRecord();
+    // When (board clock, ms) a quiet line next changes something: a half-sent record is
+    // dropped, or the next board is fitted. kNoDeadline: nothing is waiting for quiet.
+    std::int64_t quietDeadlineMs() const;
+    // Does what the quiet line brings once its deadline has passed.
+    void checkQuiet();
     // --close-after-records reached: the line must be closed now.
     bool wantsLineClosed() const { return closeLine_; }
+    // The memory of the board fitted now.
     const MemoryModel& memory() const { return memory_; }
+    int boardNumber() const { return boardNumber_; }
 
 private:
     enum class State {
@@ -61,6 +68,13 @@ private:
         EraseLineFeed,  // erase command received, waiting for its line feed
     };
 
+    void handle(std::uint8_t byte);
+    void takeByteBetweenRecords(std::uint8_t byte);
+    // A record (or the line feed after an erase command) was started but not finished.
+    bool midRecord() const;
+    // The line stayed quiet in the middle of a record: the host gave up on it.
+    void dropPartialRecord();
+    void fitNextBoard();
     void answerBootstrap();
     void finishLoaderImage();
     void finishRecord();
@@ -85,6 +99,10 @@ private:
     int pendingEraseBank_ = -1;
     bool closeLine_ = false;
 
+    int boardNumber_ = 0;                   // boards fitted so far, this one included
+    // --rearm: this board's loader took a record, so a quiet line means it is being swapped.
+    bool downloadSeen_ = false;
+    std::int64_t quietSinceMs_ = 0;         // the last byte the board acted on
     MemoryModel memory_;
 };
 

@@ -17,7 +17,6 @@ namespace {
 
 constexpr int kBitsPerByte = 10;  // start bit, 8 data bits, stop bit
 constexpr std::int64_t kNanosecondsPerSecond = 1000000000;
-constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
 volatile std::sig_atomic_t gStop = 0;
 volatile std::sig_atomic_t gDump = 0;
@@ -155,6 +154,16 @@ void Line::setBaud(long baud)
     byteNanoseconds_ = baud > 0 ? kBitsPerByte * kNanosecondsPerSecond / baud : 0;
 }
 
+void Line::setLatency(int milliseconds)
+{
+    latencyNanoseconds_ = milliseconds * kNanosecondsPerMillisecond;
+}
+
+std::int64_t Line::nowMs() const
+{
+    return std::max(arrival_, MonotonicNanoseconds()) / kNanosecondsPerMillisecond;
+}
+
 int Line::read(std::uint8_t* buffer, int capacity)
 {
     const ssize_t count = ::read(master_, buffer, static_cast<size_t>(capacity));
@@ -179,26 +188,76 @@ void Line::send(const std::string& bytes)
     if (master_ < 0 || bytes.empty())
         return;
     if (byteNanoseconds_ == 0) {
-        (void)!::write(master_, bytes.data(), bytes.size());
-        bytesSent_ += static_cast<std::int64_t>(bytes.size());
+        hand(bytes, MonotonicNanoseconds());
         return;
     }
     // A reply cannot start before the byte it answers has fully arrived; each byte is
     // handed over once its 10 bit times on the wire are done.
-    SleepUntil(arrival_);
+    waitUntil(arrival_);
     for (char byte : bytes) {
         const std::int64_t done = std::max(txFree_, MonotonicNanoseconds()) + byteNanoseconds_;
-        SleepUntil(done);
+        waitUntil(done);
         txFree_ = done;
-        (void)!::write(master_, &byte, 1);
-        ++bytesSent_;
+        hand(std::string(1, byte), done);
     }
 }
 
 void Line::pause(int milliseconds)
 {
     const std::int64_t from = std::max(arrival_, MonotonicNanoseconds());
-    SleepUntil(from + milliseconds * kNanosecondsPerMillisecond);
+    waitUntil(from + milliseconds * kNanosecondsPerMillisecond);
+}
+
+void Line::hand(const std::string& bytes, std::int64_t sentAt)
+{
+    if (latencyNanoseconds_ == 0) {
+        write(bytes);
+        return;
+    }
+    held_.push_back({sentAt + latencyNanoseconds_, bytes});  // due times only grow: stays in order
+}
+
+void Line::write(const std::string& bytes)
+{
+    (void)!::write(master_, bytes.data(), bytes.size());
+    bytesSent_ += static_cast<std::int64_t>(bytes.size());
+}
+
+void Line::deliverDue()
+{
+    const std::int64_t now = MonotonicNanoseconds();
+    while (!held_.empty() && held_.front().due <= now) {
+        if (master_ >= 0)
+            write(held_.front().bytes);
+        held_.pop_front();
+    }
+}
+
+std::int64_t Line::nextDeliveryNs() const
+{
+    return held_.empty() ? -1 : held_.front().due;
+}
+
+void Line::drain()
+{
+    while (!held_.empty()) {
+        if (!waitUntil(held_.front().due))
+            return;
+    }
+}
+
+bool Line::waitUntil(std::int64_t deadline)
+{
+    for (;;) {
+        deliverDue();
+        const std::int64_t wake = held_.empty() ? deadline : std::min(deadline, held_.front().due);
+        if (!SleepUntil(wake))
+            return false;
+        if (wake == deadline) {
+            deliverDue();
+            return true;
+        }
+    }
 }
 
 }  // namespace zandor::sim

@@ -2,14 +2,20 @@
 
 // The board's end of the serial line: a pseudo-terminal master whose slave the host opens
 // as its serial port. With a baud rate every byte takes 10 bit times in either direction.
+// With a latency every byte sent reaches the host that much later, as behind a USB adapter
+// that holds a short packet until its latency timer runs out; the board meanwhile goes on
+// reading.
 
 #include "Board.h"
 
 #include <cstdint>
+#include <deque>
 #include <poll.h>
 #include <string>
 
 namespace zandor::sim {
+
+constexpr std::int64_t kNanosecondsPerMillisecond = 1000000;
 
 std::int64_t MonotonicNanoseconds();
 
@@ -37,6 +43,7 @@ public:
     const std::string& slavePath() const { return slavePath_; }
 
     void setBaud(long baud);
+    void setLatency(int milliseconds);
     // Reads what the host sent; the bytes' arrival times follow from the pacing.
     // Returns the count read, 0 when nothing, -1 when the line is gone.
     int read(std::uint8_t* buffer, int capacity);
@@ -45,11 +52,30 @@ public:
 
     void send(const std::string& bytes) override;
     void pause(int milliseconds) override;
+    std::int64_t nowMs() const override;
+
+    // Hands the host the bytes whose latency has run out.
+    void deliverDue();
+    // When (monotonic ns) the next held byte is due; -1 when none is held.
+    std::int64_t nextDeliveryNs() const;
+    // Waits until every held byte was delivered or a stop was requested.
+    void drain();
 
     std::int64_t bytesReceived() const { return bytesReceived_; }
     std::int64_t bytesSent() const { return bytesSent_; }
 
 private:
+    struct HeldBytes {
+        std::int64_t due = 0;  // monotonic ns
+        std::string bytes;
+    };
+
+    // Writes now, or holds the bytes for the latency when there is one.
+    void hand(const std::string& bytes, std::int64_t sentAt);
+    void write(const std::string& bytes);
+    // Sleeps until `deadline` (monotonic ns), delivering held bytes on time meanwhile.
+    bool waitUntil(std::int64_t deadline);
+
     int master_ = -1;
     int slave_ = -1;  // held open so the master never sees a hang-up between host sessions
     std::string slavePath_;
@@ -58,6 +84,8 @@ private:
     std::int64_t rxFree_ = 0;           // when the receive wire is free again
     std::int64_t arrival_ = 0;          // arrival of the byte being handled
     std::int64_t txFree_ = 0;           // when the transmit wire is free again
+    std::int64_t latencyNanoseconds_ = 0;
+    std::deque<HeldBytes> held_;        // sent by the board, not yet seen by the host
     std::int64_t bytesReceived_ = 0;
     std::int64_t bytesSent_ = 0;
 };

@@ -7,6 +7,9 @@ namespace zandor::sim {
 
 namespace {
 
+constexpr long kMaxLatencyMs = 1000;  // longer than any adapter's latency timer
+constexpr long kMaxRearmMs = 60000;   // a minute to fit the next board
+
 bool ParseInt(const std::string& text, long low, long high, long& value)
 {
     if (text.empty())
@@ -81,7 +84,8 @@ std::string UsageText()
     return "usage: zandor-sim [--link PATH] [--log PATH] [--dump PATH] [--id HEX] [--silent]\n"
            "                  [--preloader-size N] [--erase-ms MS] [--ack-delay MS]\n"
            "                  [--split-reply] [--stray HEX] [--close-after-records N]\n"
-           "                  [--refuse CHAR@erase:BANK | CHAR@record:N]... [--baud N]\n";
+           "                  [--refuse CHAR@erase:BANK | CHAR@record:N]... [--baud N]\n"
+           "                  [--latency MS] [--rearm MS] [--no-reset]\n";
 }
 
 bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error)
@@ -120,6 +124,8 @@ bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error
                 return false;
         } else if (name == "--silent") {
             options.silent = true;
+        } else if (name == "--no-reset") {
+            options.noReset = true;
         } else if (name == "--split-reply") {
             options.splitReply = true;
         } else if (name == "--id") {
@@ -158,6 +164,14 @@ bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error
             if (!number(50, 4000000, n))
                 return false;
             options.baud = n;
+        } else if (name == "--latency") {
+            if (!number(0, kMaxLatencyMs, n))
+                return false;
+            options.latencyMs = static_cast<int>(n);
+        } else if (name == "--rearm") {
+            if (!number(1, kMaxRearmMs, n))
+                return false;
+            options.rearmMs = static_cast<int>(n);
         } else if (name == "--refuse") {
             if (!value(text))
                 return false;

@@ -30,6 +30,9 @@ struct SimOptions {
     std::string strayBytes;          // bytes sent ahead of every record reply
     int closeAfterRecords = 0;       // 0: never close the line
     long baud = 0;                   // 0: no pacing
+    int latencyMs = 0;               // every reply held this long, like a USB adapter's timer
+    int rearmMs = 0;                 // quiet after a download until the next board; 0: never
+    bool noReset = false;            // a zero byte between records is ignored, never a reset
     std::vector<Refusal> refusals;
 };
 

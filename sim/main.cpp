@@ -2,6 +2,7 @@
 // trying the tool without a board. See samples/README.md.
 
 #include "Board.h"
+#include "DeviceLink.h"
 #include "EventLog.h"
 #include "Line.h"
 #include "SimOptions.h"
@@ -18,7 +19,6 @@ using namespace zandor::sim;
 
 namespace {
 
-constexpr int kQuietRecordMs = 1000;  // a record unfinished this long was abandoned by the host
 constexpr int kReadChunk = 4096;
 constexpr int kExitUsage = 2;
 constexpr int kExitSetupFailed = 1;
@@ -38,32 +38,21 @@ bool WriteDump(const std::string& path, const MemoryModel& memory)
     return std::rename(temporary.c_str(), path.c_str()) == 0;
 }
 
-bool PublishLink(const std::string& link, const std::string& target, std::string& error)
+// How long the loop may sleep (ms, -1: no limit): until the board's quiet deadline or
+// the next reply the line holds for its latency, whichever comes first.
+int WaitLimitMs(const Board& board, const Line& line)
 {
-    struct stat info;
-    if (lstat(link.c_str(), &info) == 0) {
-        if (!S_ISLNK(info.st_mode)) {
-            error = link + " exists and is not a symbolic link; not replacing it";
-            return false;
-        }
-        unlink(link.c_str());
-    }
-    if (symlink(target.c_str(), link.c_str()) != 0) {
-        error = "cannot create the link " + link + ": " + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
-void RemoveLink(const std::string& link, const std::string& target)
-{
-    char buffer[4096];
-    const ssize_t length = readlink(link.c_str(), buffer, sizeof buffer - 1);
-    if (length < 0)
-        return;
-    buffer[length] = '\0';
-    if (target == buffer)  // someone else's link stays
-        unlink(link.c_str());
+    std::int64_t wake = line.nextDeliveryNs();
+    const std::int64_t quiet = board.quietDeadlineMs();
+    if (quiet != kNoDeadline && (wake < 0 || quiet * kNanosecondsPerMillisecond < wake))
+        wake = quiet * kNanosecondsPerMillisecond;
+    if (wake < 0)
+        return -1;
+    const std::int64_t left = wake - MonotonicNanoseconds();
+    // Rounded up: waking a little early would only lead to another short wait.
+    return left <= 0 ? 0
+                     : static_cast<int>((left + kNanosecondsPerMillisecond - 1) /
+                                        kNanosecondsPerMillisecond);
 }
 
 // A parent that talks to us through a pipe (a test harness) ends us by closing it, so a
@@ -100,6 +89,7 @@ int main(int argc, char** argv)
         return kExitSetupFailed;
     }
     line.setBaud(options.baud);
+    line.setLatency(options.latencyMs);
     if (!options.linkPath.empty() && !PublishLink(options.linkPath, line.slavePath(), error)) {
         std::fprintf(stderr, "zandor-sim: %s\n", error.c_str());
         return kExitSetupFailed;
@@ -115,18 +105,14 @@ int main(int argc, char** argv)
         if (TakeDumpRequest())
             WriteDump(options.dumpPath, board.memory());
         pollfd fds[2] = {{line.masterFd(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-        const int timeout = board.midRecord() ? kQuietRecordMs : -1;
-        const int ready = PollUnblocked(fds, watchStdin ? 2 : 1, timeout);
+        const int ready = PollUnblocked(fds, watchStdin ? 2 : 1, WaitLimitMs(board, line));
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
             log.write(std::string("poll-failed ") + std::strerror(errno));
             break;
         }
-        if (ready == 0) {
-            board.dropPartialRecord();
-            continue;
-        }
+        line.deliverDue();
         if (fds[0].revents != 0) {
             const int count = line.read(buffer, kReadChunk);
             if (count < 0) {
@@ -139,6 +125,7 @@ int main(int argc, char** argv)
                 running = !board.wantsLineClosed();
             }
         }
+        board.checkQuiet();
         if (watchStdin && fds[1].revents != 0) {
             char ignored[256];
             if (read(STDIN_FILENO, ignored, sizeof ignored) <= 0)
@@ -146,12 +133,13 @@ int main(int argc, char** argv)
         }
     }
 
+    line.drain();
     log.write("traffic in " + std::to_string(line.bytesReceived()) + " out " +
               std::to_string(line.bytesSent()));
     log.write("closed");
-    line.close();
-    WriteDump(options.dumpPath, board.memory());
     if (!options.linkPath.empty())
         RemoveLink(options.linkPath, line.slavePath());
+    line.close();
+    WriteDump(options.dumpPath, board.memory());
     return 0;
 }

@@ -1,0 +1,94 @@
+#include "sim/Board.h"
+
+#include <gtest/gtest.h>
+
+#include <variant>
+
+namespace zandor::sim {
+namespace {
+
+// The host's side of the line, with a clock the test moves by hand.
+class FakeLine : public BoardLine {
+public:
+    void send(const std::string& bytes) override { sent += bytes; }
+    void pause(int milliseconds) override { clockMs += milliseconds; }
+    std::int64_t nowMs() const override { return clockMs; }
+
+    std::string sent;
+    std::int64_t clockMs = 0;
+};
+
+struct Quiet {
+    int ms;  // the line stays quiet this long, then the board looks at its clock
+};
+using Step = std::variant<std::string, Quiet>;  // bytes from the host, or quiet
+
+const std::string kZero(1, '\0');
+const std::string kId = "\xC5";
+
+// Bootstrap: the zero byte, the pre-loader, then the loader image.
+std::string Boot()
+{
+    return kZero + std::string(32, '\0') + std::string(kLoaderImageBytes, '\x5A');
+}
+
+// An S3 record storing one byte 77h at 00010000h.
+std::string DataRecord()
+{
+    const std::string body("\x00\x01\x00\x00\x77", 5);
+    unsigned sum = static_cast<unsigned>(body.size() + 1);
+    for (char c : body)
+        sum += static_cast<unsigned char>(c);
+    return "S3" + std::string(1, char(body.size() + 1)) + body + char(255 - sum % 256);
+}
+
+struct Case {
+    const char* name;
+    int rearmMs;
+    bool noReset;
+    std::vector<Step> steps;
+    std::string replies;  // everything the board sent
+    int board;            // boards fitted at the end
+    std::size_t memoryBytes;
+};
+
+TEST(BoardQuietLineTest, ZeroByteAfterADownloadAndTheNextBoard)
+{
+    const std::string boot = Boot(), record = DataRecord();
+    const std::string loaded = kId + "*", stored = loaded + "*";
+    const Case cases[] = {
+        {"zero byte is a reset", 0, false, {boot, record, kZero}, stored + kId, 1, 1},
+        {"no-reset ignores it", 0, true, {boot, record, kZero, Quiet{60000}}, stored, 1, 1},
+        {"rearm: probes unanswered while the line is not quiet long enough", 500, false,
+         {boot, Quiet{400}, record, Quiet{300}, kZero, Quiet{199}, kZero}, stored, 1, 1},
+        {"rearm: the probes do not hold the quiet off", 500, false,
+         {boot, Quiet{400}, record, Quiet{300}, kZero, Quiet{200}, kZero}, stored + kId, 2, 0},
+        {"rearm only after a record", 500, false, {boot, Quiet{60000}, kZero}, loaded + kId, 1, 0},
+        {"a half record is dropped, then the board is swapped", 500, false,
+         {boot, record, "S3", Quiet{kQuietRecordMs}, kZero}, stored + kId, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SimOptions options;
+        options.rearmMs = c.rearmMs;
+        options.noReset = c.noReset;
+        FakeLine line;
+        EventLog log;
+        Board board(options, line, log);
+        for (const Step& step : c.steps) {
+            if (const auto* bytes = std::get_if<std::string>(&step)) {
+                for (char byte : *bytes)
+                    board.feed(static_cast<std::uint8_t>(byte));
+            } else {
+                line.clockMs += std::get<Quiet>(step).ms;
+                board.checkQuiet();
+            }
+        }
+        EXPECT_EQ(line.sent, c.replies);
+        EXPECT_EQ(board.boardNumber(), c.board);
+        EXPECT_EQ(board.memory().size(), c.memoryBytes);
+    }
+}
+
+}  // namespace
+}  // namespace zandor::sim
