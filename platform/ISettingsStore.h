@@ -18,6 +18,13 @@ public:
     virtual QString readKey(const QString& section, const QString& key,
                             const QString& defaultValue) = 0;
     virtual void writeKey(const QString& section, const QString& key, const QString& value) = 0;
+    // Writes every pair into the section, as writeKey would one by one. A store that keeps
+    // its data in a file replaces the file once for the whole list.
+    virtual void writeKeys(const QString& section, const KeyValueList& pairs)
+    {
+        for (const auto& [key, value] : pairs)
+            writeKey(section, key, value);
+    }
     // Every key of the section with its value, in the store's own order; empty when the
     // section is missing.
     virtual KeyValueList readSection(const QString& section) = 0;

@@ -1,5 +1,7 @@
 #include "QtSettingsStore.h"
 
+#include "IniFileBackup.h"
+#include "IniFileEncoding.h"
 #include "SettingsNameCodec.h"
 
 #include <QDir>
@@ -41,11 +43,59 @@ QStringList MatchesOf(const QStringList& stored, const QString& wanted)
     return exact + other;
 }
 
+// One stored group of a section with its stored keys, listed once for a batch of writes.
+struct StoredGroup {
+    QString name;
+    QStringList keys;
+};
+
+// The path of `key` in the first group that holds any spelling of it. A new key goes to
+// the first group and is listed there, so that a second spelling later in the same batch
+// lands on it, as it would with one write per key.
+QString PathForKey(QList<StoredGroup>& groups, const QString& key)
+{
+    for (const StoredGroup& group : groups) {
+        const QStringList matches = MatchesOf(group.keys, key);
+        if (!matches.isEmpty())
+            return PathOf(group.name, matches.first());
+    }
+    StoredGroup& first = groups.first();
+    first.keys << EncodeSettingsName(key);
+    return PathOf(first.name, first.keys.last());
+}
+
+// A settings format that reads nothing and refuses every write: a store moved to it keeps
+// its changes in memory for the rest of the run and leaves the file on the disk alone.
+bool ReadNothing(QIODevice&, QSettings::SettingsMap&) { return true; }
+bool RefuseToWrite(QIODevice&, const QSettings::SettingsMap&) { return false; }
+
+QSettings::Format MemoryOnlyFormat()
+{
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("unsaved"), ReadNothing, RefuseToWrite);
+    return format;
+}
+
+QString CannotWriteMessage(const QString& location)
+{
+    return QStringLiteral("The settings file %1 cannot be written. "
+                          "Profile changes will not be kept.")
+        .arg(QDir::toNativeSeparators(location));
+}
+
 }  // namespace
 
 QtSettingsStore::QtSettingsStore(const QString& iniFilePath)
-    : QtSettingsStore(std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat))
 {
+    const IniFileCheck check = PrepareIniFile(iniFilePath);
+    settings_ = std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat);
+    settings_->setAtomicSyncRequired(true);  // the default; the file is never half written
+    // QSettings parses a section when it is first used; listing them all now lets a format
+    // error anywhere in the file show before the first write.
+    storedGroups();
+    keepOriginalBeforeChange_ =
+        check.backupPath.isEmpty()
+        && (check.unreadable || settings_->status() == QSettings::FormatError);
 }
 
 QtSettingsStore::QtSettingsStore(std::unique_ptr<QSettings> settings)
@@ -83,9 +133,16 @@ void QtSettingsStore::setWriteFailureHandler(WriteFailureHandler handler)
 
 QString QtSettingsStore::location() const { return settings_->fileName(); }
 
-QStringList QtSettingsStore::groupsOf(const QString& section) const
+const QStringList& QtSettingsStore::storedGroups()
 {
-    QStringList groups = MatchesOf(settings_->childGroups(), section);
+    if (!storedGroups_)
+        storedGroups_ = settings_->childGroups();
+    return *storedGroups_;
+}
+
+QStringList QtSettingsStore::groupsOf(const QString& section)
+{
+    QStringList groups = MatchesOf(storedGroups(), section);
     if (IsGeneral(section))
         groups.prepend(QString());  // the INI file's [General] section
     return groups;
@@ -129,20 +186,21 @@ QString QtSettingsStore::readKey(const QString& section, const QString& key,
 
 void QtSettingsStore::writeKey(const QString& section, const QString& key, const QString& value)
 {
-    const QStringList groups = groupsOf(section);
-    QString path;
-    for (const QString& group : groups) {
-        const QStringList keys = keysOf(group, key);
-        if (!keys.isEmpty()) {
-            path = PathOf(group, keys.first());
-            break;
-        }
-    }
-    if (path.isEmpty()) {
-        const QString group = groups.isEmpty() ? EncodeSettingsName(section) : groups.first();
-        path = PathOf(group, EncodeSettingsName(key));
-    }
-    settings_->setValue(path, value);
+    writeKeys(section, {{key, value}});
+}
+
+void QtSettingsStore::writeKeys(const QString& section, const KeyValueList& pairs)
+{
+    if (pairs.isEmpty())
+        return;
+    keepOriginalBeforeChange();
+    QList<StoredGroup> groups;
+    for (const QString& group : groupsOf(section))
+        groups.append({group, childKeysOf(group)});
+    if (groups.isEmpty())
+        groups.append({EncodeSettingsName(section), {}});  // a new section
+    for (const auto& [key, value] : pairs)
+        settings_->setValue(PathForKey(groups, key), value);
     commit();
 }
 
@@ -164,46 +222,85 @@ KeyValueList QtSettingsStore::readSection(const QString& section)
 
 void QtSettingsStore::deleteKey(const QString& section, const QString& key)
 {
-    bool removed = false;
+    QStringList paths;
     for (const QString& group : groupsOf(section)) {
-        for (const QString& storedKey : keysOf(group, key)) {
-            settings_->remove(PathOf(group, storedKey));
-            removed = true;
-        }
+        for (const QString& storedKey : keysOf(group, key))
+            paths << PathOf(group, storedKey);
     }
-    if (removed)
-        commit();
+    if (paths.isEmpty())
+        return;
+    keepOriginalBeforeChange();
+    for (const QString& path : paths)
+        settings_->remove(path);
+    commit();
 }
 
 void QtSettingsStore::deleteSection(const QString& section)
 {
-    bool removed = false;
+    QStringList paths;
     for (const QString& group : groupsOf(section)) {
-        if (group.isEmpty()) {
-            // The top level also holds every other group: remove only its own keys.
-            for (const QString& storedKey : settings_->childKeys())
-                settings_->remove(storedKey);
-        } else {
-            settings_->remove(group);
-        }
-        removed = true;
+        // The top level also holds every other group: remove only its own keys.
+        if (group.isEmpty())
+            paths << settings_->childKeys();
+        else
+            paths << group;
     }
-    if (removed)
-        commit();
+    if (paths.isEmpty())
+        return;
+    keepOriginalBeforeChange();
+    for (const QString& path : paths)
+        settings_->remove(path);
+    commit();
+}
+
+void QtSettingsStore::keepOriginalBeforeChange()
+{
+    if (!keepOriginalBeforeChange_)
+        return;
+    keepOriginalBeforeChange_ = false;
+    QString error;
+    if (!BackUpIniFile(location(), &error).isEmpty())
+        return;
+    auto memoryOnly = std::make_unique<QSettings>(location(), MemoryOnlyFormat());
+    for (const QString& key : settings_->allKeys())
+        memoryOnly->setValue(key, settings_->value(key));
+    settings_ = std::move(memoryOnly);
+    storedGroups_.reset();
+    reportWriteFailure(QStringLiteral("The settings file %1 cannot be read, and no copy of it "
+                                      "could be kept: %2. The file is left as it is; profile "
+                                      "changes will not be kept.")
+                           .arg(QDir::toNativeSeparators(location()), error));
+}
+
+bool QtSettingsStore::reopenRewrittenFile()
+{
+    auto reopened = std::make_unique<QSettings>(location(), settings_->format());
+    reopened->setAtomicSyncRequired(true);
+    reopened->childGroups();  // parses every section
+    if (reopened->status() != QSettings::NoError)
+        return false;
+    settings_ = std::move(reopened);
+    storedGroups_.reset();
+    return true;
 }
 
 void QtSettingsStore::commit()
 {
     settings_->sync();
-    if (settings_->status() != QSettings::AccessError && settings_->isWritable())
-        return;
+    storedGroups_.reset();  // a sync also reads in what another program changed in the file
+    bool failed = settings_->status() == QSettings::AccessError || !settings_->isWritable();
+    if (!failed && settings_->status() == QSettings::FormatError)
+        failed = !reopenRewrittenFile();
+    if (failed)
+        reportWriteFailure(CannotWriteMessage(location()));
+}
+
+void QtSettingsStore::reportWriteFailure(const QString& message)
+{
     const bool firstFailure = !writeFailed_;
     writeFailed_ = true;
-    if (firstFailure && onWriteFailure_) {
-        onWriteFailure_(QStringLiteral("The settings file %1 cannot be written. "
-                                       "Profile changes will not be kept.")
-                            .arg(QDir::toNativeSeparators(location())));
-    }
+    if (firstFailure && onWriteFailure_)
+        onWriteFailure_(message);
 }
 
 }  // namespace zandor::platform

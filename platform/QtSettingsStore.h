@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QSettings;
 
@@ -20,9 +21,18 @@ namespace zandor::platform {
 // QSettings); a hand-written file may also hold it as [%General], which is read, listed
 // and deleted together with it.
 //
-// Every write and delete is flushed to the medium at once. When the medium refuses
+// Every write and delete is flushed to the medium at once; writeKeys flushes its whole
+// list once. QSettings replaces the file in one step (a new file renamed over the old
+// one), so a crash or a full disk never leaves it half written. When the medium refuses
 // (read-only folder, full disk), the failure handler is told once per store; the
 // program keeps running and reads still see everything written in this run.
+//
+// Before QSettings opens the INI file, a file saved as UTF-16 is rewritten as UTF-8, its
+// original kept as <file>.bak (IniFileEncoding.h). A file QSettings cannot read
+// faithfully (a format error, bytes that are no text) would lose what it could not read
+// when QSettings rewrites it, so it is copied to <file>.bak (IniFileBackup.h) before the
+// first write or delete. When no copy can be made, the file is left alone: changes are
+// kept in memory for this run and the failure handler is told why.
 class QtSettingsStore : public ISettingsStore {
 public:
     using WriteFailureHandler = std::function<void(const QString& message)>;
@@ -48,6 +58,7 @@ public:
     QString readKey(const QString& section, const QString& key,
                     const QString& defaultValue) override;
     void writeKey(const QString& section, const QString& key, const QString& value) override;
+    void writeKeys(const QString& section, const KeyValueList& pairs) override;
     KeyValueList readSection(const QString& section) override;
     void deleteKey(const QString& section, const QString& key) override;
     void deleteSection(const QString& section) override;
@@ -57,14 +68,27 @@ private:
 
     // The stored groups that hold `section`, best match first; "" is the top level
     // (the [General] section).
-    QStringList groupsOf(const QString& section) const;
+    QStringList groupsOf(const QString& section);
+    // QSettings::childGroups walks every key of the file; its answer only changes when
+    // the store commits, so it is listed once per commit.
+    const QStringList& storedGroups();
     // The stored spellings of `key` inside `group`, exact spelling first.
     QStringList keysOf(const QString& group, const QString& key) const;
     QStringList childKeysOf(const QString& group) const;
     QString valueAt(const QString& group, const QString& storedKey) const;
+    // Copies a file QSettings could not read faithfully before the store first changes it;
+    // when that fails, moves the store's contents to memory so the file stays as it is.
+    void keepOriginalBeforeChange();
+    // After QSettings rewrote a file that had a format error: opens it afresh so a later
+    // write failure is reported again (QSettings keeps reporting its first error). False
+    // when the write did not reach the file.
+    bool reopenRewrittenFile();
     void commit();
+    void reportWriteFailure(const QString& message);
 
     std::unique_ptr<QSettings> settings_;
+    std::optional<QStringList> storedGroups_;
+    bool keepOriginalBeforeChange_ = false;
     WriteFailureHandler onWriteFailure_;
     bool writeFailed_ = false;
 };

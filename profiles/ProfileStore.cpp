@@ -52,8 +52,7 @@ void ProfileStore::NewProfile(const QString& name)
         SaveProfile(name, DefaultProfileData());
         return;
     }
-    for (const auto& [key, value] : defaults)
-        settings_.writeKey(name, key, value);
+    settings_.writeKeys(name, defaults);
 }
 
 void ProfileStore::LoadProfile(const QString& name, ProfileData& record)
@@ -79,8 +78,12 @@ void ProfileStore::SaveProfile(const QString& name, const ProfileData& record)
     // 32 keys into the store's own sections.
     if (IsReservedProfileName(name))
         return;
+    // One call for all keys: the store rewrites its file once per save, not once per key.
+    platform::KeyValueList pairs;
+    pairs.reserve(qsizetype(ProfileKeyTable().size()));
     for (const ProfileKey& key : ProfileKeyTable())
-        settings_.writeKey(name, QLatin1String(key.name), FieldToText(key, record));
+        pairs.append({QLatin1String(key.name), FieldToText(key, record)});
+    settings_.writeKeys(name, pairs);
 }
 
 }  // namespace zandor::profiles

@@ -1,10 +1,12 @@
 #include "platform/ExecutableName.h"
+#include "platform/IniFileBackup.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/SettingsNameCodec.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QStringConverter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -15,10 +17,22 @@ namespace {
 class SettingsStoreTest : public ::testing::Test {
 protected:
     QString ini() const { return dir_.filePath("Zandor/Zandor.ini"); }
-    QString fileText(const QString& path) const
+    QString fileText(const QString& path) const { return QString::fromUtf8(fileBytes(path)); }
+    QByteArray fileBytes(const QString& path) const
     {
         QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    void writeFile(const QString& path, const QByteArray& bytes)
+    {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    QStringList backups() const
+    {
+        return QFileInfo(ini()).dir().entryList({"Zandor.ini.bak*"}, QDir::Files, QDir::Name);
     }
     QTemporaryDir dir_;
 };
@@ -92,12 +106,8 @@ TEST_F(SettingsStoreTest, SectionsAndKeysMatchWithoutLetterCase)
 
 TEST_F(SettingsStoreTest, HandEditedFileWithGeneralSpellingsCommasAndTwoCases)
 {
-    QDir().mkpath(QFileInfo(ini()).absolutePath());
-    QFile file(ini());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("[General]\nProfileLastUsed=W\n[%General]\nCOM1=/dev/ttyUSB0\n"
-               "[Workshop]\nCOMSettings=38400,N,8,1\nCOMPort=1\n[workshop]\ncomport=2\n");
-    file.close();
+    writeFile(ini(), "[General]\nProfileLastUsed=W\n[%General]\nCOM1=/dev/ttyUSB0\n"
+                     "[Workshop]\nCOMSettings=38400,N,8,1\nCOMPort=1\n[workshop]\ncomport=2\n");
     {
         QtSettingsStore store(ini());
         EXPECT_EQ(store.readKey("Workshop", "COMSettings", ""), "38400,N,8,1");
@@ -119,6 +129,89 @@ TEST_F(SettingsStoreTest, HandEditedFileWithGeneralSpellingsCommasAndTwoCases)
     QtSettingsStore reread(ini());
     EXPECT_TRUE(reread.readSection("General").isEmpty());
     EXPECT_EQ(reread.readKey("Workshop", "COMSettings", ""), "38400,N,8,1");
+}
+
+TEST_F(SettingsStoreTest, WriteKeysKeepsStoredSpellingsWithinOneBatch)
+{
+    writeFile(ini(), "[workshop]\ncomport=2\n");
+    QtSettingsStore(ini()).writeKeys("WORKSHOP", {{"COMPort", "5"}, {"New", "n"}, {"NEW", "m"}});
+    QSettings raw(ini(), QSettings::IniFormat);
+    EXPECT_EQ(raw.childGroups(), QStringList{"workshop"});
+    EXPECT_EQ(raw.allKeys(), QStringList({"workshop/New", "workshop/comport"}));
+    EXPECT_EQ(raw.value("workshop/comport").toString(), "5");
+    EXPECT_EQ(raw.value("workshop/New").toString(), "m");
+}
+
+TEST_F(SettingsStoreTest, FileWithAByteOrderMarkIsReadAndItsOriginalKept)
+{
+    const QString text = "[Profiles]\r\nDefault=Default\r\nBänk=Bänk\r\n"
+                         "[Default]\r\nCOMPort=1\r\n[Bänk]\r\nCOMPort=2\r\n";
+    for (const auto encoding :
+         {QStringConverter::Utf16LE, QStringConverter::Utf16BE, QStringConverter::Utf8}) {
+        SCOPED_TRACE(QStringConverter::nameForEncoding(encoding));
+        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+        const QByteArray original = encoder(text);
+        QFile::remove(ini() + ".bak");
+        writeFile(ini(), original);
+        QtSettingsStore store(ini());
+        EXPECT_EQ(store.readSection("profiles"),
+                  KeyValueList({{"Bänk", "Bänk"}, {"Default", "Default"}}));
+        EXPECT_EQ(store.readKey("Bänk", "COMPort", ""), "2");
+        EXPECT_EQ(store.readKey("Default", "COMPort", ""), "1");
+        EXPECT_EQ(fileBytes(ini() + ".bak"), original);
+    }
+}
+
+TEST_F(SettingsStoreTest, UnreadableFileIsCopiedBeforeItsFirstWrite)
+{
+    const QByteArray latin1 = "[Default]\nName=B\xe4nk\n";
+    const QByteArray noEquals = "[Default]\nCOMPort=1\nno equals sign\n";
+    const struct {
+        const char* what;
+        QByteArray contents;
+        QByteArray earlierCopy;  // in Zandor.ini.bak before the run; none when empty
+        QStringList backups;
+    } cases[] = {
+        {"not UTF-8", latin1, "", {"Zandor.ini.bak"}},
+        {"format error", noEquals, "", {"Zandor.ini.bak"}},
+        {"an earlier copy stays", noEquals, "older", {"Zandor.ini.bak", "Zandor.ini.bak.1"}},
+        {"the same copy is not made twice", latin1, latin1, {"Zandor.ini.bak"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QDir(QFileInfo(ini()).absolutePath()).removeRecursively();
+        writeFile(ini(), c.contents);
+        if (!c.earlierCopy.isEmpty())
+            writeFile(ini() + ".bak", c.earlierCopy);
+        QtSettingsStore store(ini());
+        store.setWriteFailureHandler([](const QString& m) { ADD_FAILURE() << qPrintable(m); });
+        store.readSection("Default");
+        EXPECT_EQ(backups().size(), c.earlierCopy.isEmpty() ? 0 : 1);  // reading copies nothing
+        store.writeKey("General", "ProfileLastUsed", "Default");
+        store.writeKey("General", "COM1", "/dev/ttyUSB0");
+        EXPECT_EQ(backups(), c.backups);
+        EXPECT_EQ(fileBytes(ini() + ".bak"), c.earlierCopy.isEmpty() ? c.contents : c.earlierCopy);
+        EXPECT_EQ(fileBytes(QFileInfo(ini()).dir().filePath(c.backups.last())), c.contents);
+        EXPECT_EQ(QSettings(ini(), QSettings::IniFormat).value("COM1").toString(), "/dev/ttyUSB0");
+    }
+}
+
+TEST_F(SettingsStoreTest, UnreadableFileWithoutRoomForACopyIsLeftAlone)
+{
+    const QByteArray original = "[Default]\nName=B\xe4nk\n";
+    writeFile(ini(), original);
+    writeFile(ini() + ".bak", "older");
+    for (int number = 1; number <= kMaxIniBackupNumber; ++number)
+        writeFile(ini() + ".bak." + QString::number(number), "older");
+    QtSettingsStore store(ini());
+    QStringList messages;
+    store.setWriteFailureHandler([&](const QString& message) { messages << message; });
+    store.writeKey("General", "ProfileLastUsed", "Default");
+    store.deleteSection("Default");
+    EXPECT_EQ(fileBytes(ini()), original);
+    EXPECT_EQ(store.readKey("general", "profilelastused", ""), "Default");  // kept for this run
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains("cannot be read")) << messages[0].toStdString();
 }
 
 TEST_F(SettingsStoreTest, UnwritableStoreReportsOnceAndKeepsValuesForThisRun)
