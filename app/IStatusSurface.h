@@ -15,8 +15,8 @@ public:
     // Status bar panel 1: the step text (", Done" / ", Error" are appended to it).
     virtual void setStatusText(const QString& text) = 0;
     virtual QString statusText() const = 0;
-    // Status bar panel 3: the download percentage, e.g. "42%".
-    virtual void setPercentText(const QString& text) = 0;
+    // Status bar panel 3: the download's progress, 0 to 100, and its text, e.g. "42%".
+    virtual void setPercent(int percent, const QString& text) = 0;
     // The main window's three-line "target device is not responding" box.
     virtual void notRespondingBox() = 0;
     // A modal box with one OK button, captioned with the application title.

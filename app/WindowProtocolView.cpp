@@ -13,7 +13,7 @@ void WindowProtocolView::onStep(const protocol::StepEvent& event)
 
 void WindowProtocolView::onProgress(const protocol::ProgressEvent& event)
 {
-    surface_.setPercentText(event.percentText);
+    surface_.setPercent(event.percent, event.percentText);
 }
 
 void WindowProtocolView::onReply(const protocol::ReplyEvent& event)

@@ -325,8 +325,9 @@ QString frmMain::statusText() const
     return staPanel1->text();
 }
 
-void frmMain::setPercentText(const QString& text)
+void frmMain::setPercent(int percent, const QString& text)
 {
+    Q_UNUSED(percent);
     staPanel3->setText(text);
 }
 

@@ -71,7 +71,7 @@ public:
     // Where the protocol's progress and failures are shown.
     void setStatusText(const QString& text) override;
     QString statusText() const override;
-    void setPercentText(const QString& text) override;
+    void setPercent(int percent, const QString& text) override;
     void notRespondingBox() override { NotRespondingBox(); }
     void messageBox(const QString& text, MessageIcon icon) override;
 

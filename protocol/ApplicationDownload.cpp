@@ -37,6 +37,7 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, int memor
     for (const ImageRecord& record : image.records) {
         const bool written = WriteToTarget(target, record.wire);
         progress.bytes += record.progressBytes;
+        progress.percent = ProgressPercent(progress.bytes, progress.total);
         progress.percentText = ProgressPercentText(progress.bytes, progress.total);
         ++progress.record;
         progress.hasAddress = record.hasAddress;
@@ -67,6 +68,7 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, int memor
     if (end.outcome == Outcome::Done && image.trailingProgressBytes > 0 && !image.records.isEmpty()) {
         const QString shown = progress.percentText;
         progress.bytes += image.trailingProgressBytes;
+        progress.percent = ProgressPercent(progress.bytes, progress.total);
         progress.percentText = ProgressPercentText(progress.bytes, progress.total);
         progress.record = 0;
         progress.hasAddress = false;

@@ -47,6 +47,7 @@ struct StepEvent {
 
 // A record of the download has been written.
 struct ProgressEvent {
+    int percent = 0;      // 0 to 100, rounded half to even
     QString percentText;  // the progress as the status bar shows it, "42%"
     qint64 bytes = 0;     // file bytes counted as sent so far
     qint64 total = 0;     // the file's length

@@ -277,16 +277,21 @@ std::uint8_t BinaryRecordChecksum(const QByteArray& head)
     return static_cast<std::uint8_t>(255 - sum % 256);
 }
 
-QString ProgressPercentText(qint64 sent, qint64 total)
+int ProgressPercent(qint64 sent, qint64 total)
 {
     if (total <= 0)
-        return QStringLiteral("100%");
+        return 100;
     const qint64 scaled = sent * 100;
     qint64 percent = scaled / total;
     const qint64 remainder = scaled % total;
     if (2 * remainder > total || (2 * remainder == total && percent % 2 != 0))
         ++percent;
-    return QString::number(percent) + QLatin1Char('%');
+    return static_cast<int>(percent);
+}
+
+QString ProgressPercentText(qint64 sent, qint64 total)
+{
+    return QString::number(ProgressPercent(sent, total)) + QLatin1Char('%');
 }
 
 }  // namespace zandor::protocol

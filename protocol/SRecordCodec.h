@@ -76,7 +76,9 @@ QByteArray ChunkToBinaryRecord(const QByteArray& chunk, std::uint32_t address);
 // Binary record checksum over head[2..]: 255 - (sum mod 256).
 std::uint8_t BinaryRecordChecksum(const QByteArray& head);
 
-// sent x 100 / total rounded half to even, followed by "%". An empty total reads "100%".
+// sent x 100 / total rounded half to even; an empty total is 100.
+int ProgressPercent(qint64 sent, qint64 total);
+// ProgressPercent followed by "%", as the status bar shows it ("42%").
 QString ProgressPercentText(qint64 sent, qint64 total);
 
 }  // namespace zandor::protocol

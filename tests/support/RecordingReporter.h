@@ -20,7 +20,7 @@ public:
         statusHistory.append(text);
     }
     QString statusText() const override { return status_; }
-    void setPercentText(const QString& text) override
+    void setPercent(int, const QString& text) override
     {
         percent = text;
         percentHistory.append(text);
