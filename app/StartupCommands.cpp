@@ -1,6 +1,7 @@
 #include "StartupCommands.h"
 
 #include "platform/ProductInfo.h"
+#include "profiles/ProfileSerialSettings.h"
 
 #include <QStringList>
 
@@ -22,25 +23,12 @@ void ParseCommandLine(const QString& commandLine, profiles::ProfileData& profile
     }
 }
 
-platform::PortSettings PortSettingsFromProfile(const profiles::ProfileData& profile)
-{
-    platform::PortSettings settings;
-    settings.portNumber = profile.COMPort;
-    settings.dtrEnable = profile.COMDTREnable;
-    settings.handshaking = profile.COMHandshaking ? kHandshakingFromTrue : kHandshakingFromFalse;
-    settings.inBufferSize = profile.COMInBufferSize;
-    settings.outBufferSize = profile.COMOutBufferSize;
-    settings.nullDiscard = profile.COMNullDiscard;
-    settings.settings = profile.COMSettings;
-    return settings;
-}
-
 bool OpenCommPort(platform::ISerialPort& comm, const profiles::ProfileData& profile,
                   QString* reason)
 {
     CloseCommPort(comm);
     QString why;
-    const bool opened = comm.open(PortSettingsFromProfile(profile), &why);
+    const bool opened = comm.open(profiles::PortSettingsFromProfile(profile), &why);
     if (!opened && comm.isOpen())
         comm.close();  // a refused setting must leave the port closed, like a failed open
     if (reason)

@@ -10,18 +10,10 @@
 
 namespace zandor::app {
 
-// Handshaking codes of the serial layer as a stored Boolean arrives there: a stored true
-// is handed on as -1, a stored false as 0 (no handshaking).
-constexpr int kHandshakingFromTrue = -1;
-constexpr int kHandshakingFromFalse = 0;
-
 // Splits the command line at every "/" and takes each piece whose first character is "P"
 // (either case) as the profile to use: the rest of the piece, trimmed, becomes
 // `profile.Name`. The last such piece wins; other pieces are ignored.
 void ParseCommandLine(const QString& commandLine, profiles::ProfileData& profile);
-
-// The serial settings that OpenCommPort applies, taken from the profile in use.
-platform::PortSettings PortSettingsFromProfile(const profiles::ProfileData& profile);
 
 // Closes the port if it is open, then applies the profile's serial settings and opens it.
 // False (the port closed, `reason` saying why) when the device is missing or busy or a

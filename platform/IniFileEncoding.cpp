@@ -29,6 +29,15 @@ bool WriteWhole(const QString& path, const QByteArray& bytes)
 
 }  // namespace
 
+std::optional<QByteArray> Utf8FormOfIniFile(const QByteArray& bytes)
+{
+    const std::optional<QStringConverter::Encoding> marked = QStringConverter::encodingForData(bytes);
+    QString text;
+    if (!marked || !DecodeText(bytes, *marked, &text))
+        return std::nullopt;
+    return text.toUtf8();
+}
+
 IniFileCheck PrepareIniFile(const QString& iniPath)
 {
     IniFileCheck check;

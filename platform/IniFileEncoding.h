@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <optional>
 
 namespace zandor::platform {
 
@@ -21,5 +23,9 @@ struct IniFileCheck {
 // rewritten as UTF-8 without the mark, replacing it in one step, before QSettings opens
 // it. A file that is missing or cannot be opened is left to QSettings.
 IniFileCheck PrepareIniFile(const QString& iniPath);
+
+// The UTF-8 form of a settings file in another Unicode form (a byte-order mark says which);
+// nothing when the bytes need no conversion or cannot be decoded. Changes no file.
+std::optional<QByteArray> Utf8FormOfIniFile(const QByteArray& bytes);
 
 }  // namespace zandor::platform

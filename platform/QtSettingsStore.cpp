@@ -5,6 +5,8 @@
 #include "SettingsNameCodec.h"
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QSettings>
 #include <QVariant>
 
@@ -124,6 +126,29 @@ std::unique_ptr<QtSettingsStore> QtSettingsStore::ForApplication(const QString& 
 #else
     return std::make_unique<QtSettingsStore>(DefaultIniPath(appName));
 #endif
+}
+
+std::unique_ptr<QtSettingsStore> QtSettingsStore::ReadOnly(const QString& iniFilePath)
+{
+    QByteArray bytes;
+    if (QFile file(iniFilePath); file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    // QSettings reads only files: a converted copy in a folder of our own serves as one.
+    QTemporaryDir converted;
+    QString readFrom = iniFilePath;
+    if (const auto utf8 = Utf8FormOfIniFile(bytes); utf8 && converted.isValid()) {
+        readFrom = converted.filePath(QStringLiteral("converted.ini"));
+        QFile copy(readFrom);
+        if (!copy.open(QIODevice::WriteOnly) || copy.write(*utf8) != utf8->size())
+            readFrom = iniFilePath;
+    }
+    const QSettings file(readFrom, QSettings::IniFormat);
+    auto memory = std::make_unique<QSettings>(iniFilePath, MemoryOnlyFormat());
+    for (const QString& key : file.allKeys())
+        memory->setValue(key, file.value(key));
+    std::unique_ptr<QtSettingsStore> store(new QtSettingsStore(std::move(memory)));
+    store->readOnly_ = true;
+    return store;
 }
 
 void QtSettingsStore::setWriteFailureHandler(WriteFailureHandler handler)
@@ -286,6 +311,10 @@ bool QtSettingsStore::reopenRewrittenFile()
 
 void QtSettingsStore::commit()
 {
+    if (readOnly_) {
+        storedGroups_.reset();  // nothing is written: the changes live in memory only
+        return;
+    }
     settings_->sync();
     storedGroups_.reset();  // a sync also reads in what another program changed in the file
     bool failed = settings_->status() == QSettings::AccessError || !settings_->isWritable();

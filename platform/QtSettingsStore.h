@@ -48,6 +48,10 @@ public:
     // The store every user-facing run uses: HKCU\Software\<app>\<app> on Windows, the
     // INI file of DefaultIniPath elsewhere.
     static std::unique_ptr<QtSettingsStore> ForApplication(const QString& appName);
+    // The INI file as it stands, never changed: a file in another Unicode form is read
+    // without being converted, and writes stay in memory for this run. For readers such as
+    // the command line, which must leave the window's profiles alone.
+    static std::unique_ptr<QtSettingsStore> ReadOnly(const QString& iniFilePath);
 
     void setWriteFailureHandler(WriteFailureHandler handler);
     // The INI path or registry key behind the store, for messages.
@@ -89,6 +93,7 @@ private:
     std::unique_ptr<QSettings> settings_;
     std::optional<QStringList> storedGroups_;
     bool keepOriginalBeforeChange_ = false;
+    bool readOnly_ = false;
     WriteFailureHandler onWriteFailure_;
     bool writeFailed_ = false;
 };

@@ -1,0 +1,191 @@
+#include "BoardCommands.h"
+
+#include "BoardSession.h"
+#include "ExitCodes.h"
+#include "GangRun.h"
+#include "Interrupt.h"
+#include "RunLog.h"
+#include "RunSetup.h"
+
+#include <QElapsedTimer>
+#include <unistd.h>
+
+namespace zandor::cli {
+
+namespace {
+
+constexpr double kMillisecondsPerSecond = 1000.0;
+
+std::optional<qint64> WaitMilliseconds(const std::optional<double>& seconds)
+{
+    if (!seconds)
+        return std::nullopt;
+    return qint64(*seconds * kMillisecondsPerSecond);
+}
+
+// Reads and checks every file the job sends: nothing goes to a board before all of them
+// are known to be sendable. Exit code 0, or kExitBadInput / kExitUsage with `message`.
+int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, BoardJob& job, QString* message)
+{
+    QString error;
+    const auto profile = SelectProfile(store, options, &error);
+    if (!profile) {
+        *message = error;
+        return kExitUsage;
+    }
+    job.command = options.command;
+    job.memoryKind = options.memoryKind;
+    job.profile = *profile;
+    ApplyOverrides(job.profile, options);
+    job.portSettings = PortSettingsFor(job.profile, options.ports.value(0));
+    job.device = DeviceOf(store, job.portSettings);
+
+    protocol::LoaderPrepareFault loaderFault;
+    const auto loader = protocol::PrepareLoader(job.profile, job.memoryKind, true, &loaderFault);
+    if (!loader) {
+        *message = loaderFault.fault.text;
+        return kExitBadInput;
+    }
+    job.loader = *loader;
+    if (job.command != Command::Program)
+        return kExitSuccess;
+
+    const protocol::ApplicationLoad load = protocol::LoadApplicationImage(job.profile, job.memoryKind);
+    if (!load.image) {
+        *message = load.fault.text;
+        return kExitBadInput;
+    }
+    if (!options.expectSha256.isEmpty() && QString::fromLatin1(load.image->sha256.toHex()) != options.expectSha256) {
+        *message = QStringLiteral("%1 changed after it was checked: run the command again").arg(load.image->file);
+        return kExitBadInput;
+    }
+    job.image = load.image;
+    return kExitSuccess;
+}
+
+BoardRecord RecordOf(const BoardJob& job, int board, const BoardResult& result)
+{
+    BoardRecord record;
+    record.port = job.device;
+    record.board = board;
+    record.exitCode = result.exitCode;
+    record.seconds = result.seconds;
+    record.memoryKind = job.memoryKind;
+    record.profile = job.profile.Name;
+    if (job.image) {
+        record.file = job.image->file;
+        record.size = job.image->fileBytes;
+        record.sha256 = job.image->sha256;
+    }
+    return record;
+}
+
+QJsonObject ResultFields(const BoardJob& job, const BoardResult& result)
+{
+    QJsonObject fields{{"port", job.device}, {"records", result.records}};
+    return fields;
+}
+
+// One board, or board after board until Ctrl-C.
+int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, const BoardJob& job,
+                 ConsoleReporter& reporter)
+{
+    BoardSession session(job, store, reporter);
+    QString error;
+    if (!options.trace.isEmpty() && !session.traceTo(options.trace, &error)) {
+        reporter.result(kExitUsage, error, 0);
+        return kExitUsage;
+    }
+    auto log = [&](int board, const BoardResult& result) {
+        QString logError;
+        if (!options.logFile.isEmpty() && !AppendBoardRecord(options.logFile, RecordOf(job, board, result), &logError))
+            reporter.error(logError);
+    };
+
+    if (!options.loop) {
+        const BoardResult result = session.run(WaitMilliseconds(options.waitSeconds));
+        if (job.command == Command::Program && result.exitCode != kExitPortFailed && result.exitCode != kExitUsage)
+            log(1, result);
+        const QString done = result.exitCode == kExitSuccess
+                                 ? QStringLiteral("done in %1 s").arg(result.seconds, 0, 'f', 1)
+                                 : result.message;
+        reporter.result(result.exitCode, done, result.seconds, ResultFields(job, result));
+        return result.exitCode;
+    }
+
+    // The first board may be waited for as --wait says; every later one without limit,
+    // while the operator fits it.
+    QElapsedTimer clock;
+    clock.start();
+    int boards = 0;
+    int succeeded = 0;
+    std::optional<qint64> waitMs = options.waitSeconds ? WaitMilliseconds(options.waitSeconds) : 0;
+    while (!InterruptRequested()) {
+        reporter.info(QStringLiteral("Waiting for board %1 on %2 ...").arg(boards + 1).arg(job.device));
+        const BoardResult result = session.run(waitMs);
+        waitMs = 0;
+        if (result.exitCode == kExitInterrupted && !result.boardFound)
+            break;  // Ctrl-C between boards
+        if (!result.boardFound) {
+            reporter.result(result.exitCode, result.message, result.seconds);
+            return result.exitCode;  // the first board never came within --wait
+        }
+        ++boards;
+        if (result.exitCode == kExitSuccess)
+            ++succeeded;
+        log(boards, result);
+        const QString line = result.exitCode == kExitSuccess
+                                 ? QStringLiteral("board %1: ok in %2 s").arg(boards).arg(result.seconds, 0, 'f', 1)
+                                 : QStringLiteral("board %1: failed (exit %2) in %3 s: %4")
+                                       .arg(boards)
+                                       .arg(result.exitCode)
+                                       .arg(result.seconds, 0, 'f', 1)
+                                       .arg(result.message);
+        reporter.event({{"event", "board"}, {"board", boards}, {"result", ResultWord(result.exitCode)},
+                        {"exit_code", result.exitCode}, {"seconds", result.seconds},
+                        {"records", result.records}, {"message", result.message}});
+        if (!reporter.jsonOutput()) {
+            if (result.exitCode == kExitSuccess)
+                reporter.info(line);
+            else
+                reporter.error(line);
+        }
+        if (result.exitCode == kExitInterrupted)
+            break;
+    }
+    const int failed = boards - succeeded;
+    const int exitCode = failed == 0 ? kExitSuccess : kExitSomeBoardsFailed;
+    reporter.result(exitCode,
+                    QStringLiteral("boards: %1, ok: %2, failed: %3").arg(boards).arg(succeeded).arg(failed),
+                    clock.elapsed() / kMillisecondsPerSecond,
+                    {{"port", job.device}, {"boards", boards}, {"ok", succeeded}, {"failed", failed}});
+    return exitCode;
+}
+
+}  // namespace
+
+ConsoleReporter::Style OutputStyle(const CliOptions& options)
+{
+    ConsoleReporter::Style style;
+    style.json = options.json;
+    style.quiet = options.quiet;
+    style.terminal = ::isatty(STDERR_FILENO) == 1;
+    return style;
+}
+
+int RunBoardCommand(const CliOptions& options)
+{
+    ConsoleReporter reporter(OutputStyle(options));
+    const auto store = OpenProfileStore();
+    BoardJob job;
+    QString message;
+    if (const int prepared = PrepareJob(options, *store, job, &message); prepared != kExitSuccess) {
+        reporter.result(prepared, message, 0);
+        return prepared;
+    }
+    if (options.ports.size() > 1)
+        return RunGang(options, job, reporter);
+    return RunOnOnePort(options, *store, job, reporter);
+}
+
+}  // namespace zandor::cli

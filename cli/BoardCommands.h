@@ -1,0 +1,16 @@
+#pragma once
+
+// identify, erase and program: on one port, board after board (--loop), or on several ports
+// at once (a gang run, one board process per port).
+
+#include "CliOptions.h"
+#include "ConsoleReporter.h"
+
+namespace zandor::cli {
+
+int RunBoardCommand(const CliOptions& options);
+
+// The style of this run's output: JSON, quiet, and whether standard error is a terminal.
+ConsoleReporter::Style OutputStyle(const CliOptions& options);
+
+}  // namespace zandor::cli

@@ -1,0 +1,161 @@
+#include "BoardSession.h"
+
+#include "ExitCodes.h"
+#include "FailureText.h"
+#include "Interrupt.h"
+#include "platform/SerialPortList.h"
+
+#include <QElapsedTimer>
+
+namespace zandor::cli {
+
+namespace {
+
+constexpr double kMillisecondsPerSecond = 1000.0;
+
+// Takes the events of the probes that found nobody: only the probe that decides is shown.
+class ProbeRecorder : public protocol::IProtocolObserver {
+public:
+    void onStep(const protocol::StepEvent&) override {}
+    void onProgress(const protocol::ProgressEvent&) override {}
+    void onReply(const protocol::ReplyEvent& event) override { lastReply = event; }
+    void onFault(const protocol::FaultEvent&) override {}
+    void onStepEnd(const protocol::StepEndEvent& event) override { lastEnd = event; }
+
+    protocol::ReplyEvent lastReply;
+    protocol::StepEndEvent lastEnd;
+};
+
+}  // namespace
+
+BoardSession::BoardSession(const BoardJob& job, platform::ISettingsStore& store, ConsoleReporter& reporter)
+    : job_(job), reporter_(reporter),
+      serial_([&store](int portNumber) { return platform::DeviceNameForPort(store, portNumber); }),
+      port_(&serial_)
+{
+    // The reply waits count down the protocol's ticks as the window's Timer1 does.
+    timer1_.setInterval(protocol::kTickMilliseconds);
+    QObject::connect(&timer1_, &QTimer::timeout, [] { protocol::Timer1Tick(); });
+    timer1_.start();
+}
+
+BoardSession::~BoardSession() { port_->close(); }
+
+bool BoardSession::traceTo(const QString& path, QString* error)
+{
+    tracing_ = platform::TracingSerialPort::ToFile(serial_, path, error);
+    port_ = tracing_ ? static_cast<platform::ISerialPort*>(tracing_.get()) : &serial_;
+    return tracing_ != nullptr;
+}
+
+bool BoardSession::pastDeadline(std::optional<qint64> deadlineMs)
+{
+    return !deadlineMs || (*deadlineMs > 0 && pump_.nowMilliseconds() >= *deadlineMs);
+}
+
+void BoardSession::sleepUntil(qint64 whenMs)
+{
+    while (!InterruptRequested()) {
+        const qint64 left = whenMs - pump_.nowMilliseconds();
+        if (left <= 0)
+            return;
+        pump_.waitForEvents(int(std::min<qint64>(left, kProbeIntervalMs)));
+    }
+}
+
+int BoardSession::openPort(QString* message)
+{
+    if (port_->isOpen() && !port_->hasFailed())
+        return kExitSuccess;
+    port_->close();
+    return port_->open(job_.portSettings, message) ? kExitSuccess : kExitPortFailed;
+}
+
+int BoardSession::findBoard(std::optional<qint64> deadlineMs, QString* message)
+{
+    ProbeRecorder probes;
+    protocol::Target target(*port_, probes, pump_, job_.profile);
+    for (;;) {
+        const qint64 probeStart = pump_.nowMilliseconds();
+        QString reason;
+        const int opened = openPort(&reason);
+        if (opened == kExitSuccess) {
+            const protocol::Outcome outcome = protocol::IdentifyBootstrap(target);
+            if (outcome == protocol::Outcome::Done) {
+                reporter_.onStep({protocol::Phase::Identify});
+                reporter_.onStepEnd(probes.lastEnd);
+                return kExitSuccess;
+            }
+            if (outcome == protocol::Outcome::LineFailed)
+                port_->close();  // gone; opened again when it is back
+        }
+        if (InterruptRequested()) {
+            *message = QStringLiteral("interrupted while waiting for a board: nothing was sent");
+            return kExitInterrupted;
+        }
+        if (pastDeadline(deadlineMs)) {
+            if (opened != kExitSuccess) {
+                *message = reason;
+                return kExitPortFailed;
+            }
+            reporter_.onStep({protocol::Phase::Identify});
+            if (probes.lastEnd.outcome == protocol::Outcome::WrongTarget)
+                reporter_.onReply(probes.lastReply);
+            reporter_.onStepEnd(probes.lastEnd);
+            return fail(probes.lastEnd, message);
+        }
+        sleepUntil(probeStart + kProbeIntervalMs);
+    }
+}
+
+int BoardSession::fail(const protocol::StepEndEvent& end, QString* message)
+{
+    *message = FailureText(end);
+    return ExitCodeFor(end.phase, end.outcome);
+}
+
+BoardResult BoardSession::run(std::optional<qint64> waitMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    BoardResult result;
+    auto finish = [&](int exitCode) {
+        result.exitCode = exitCode;
+        result.seconds = clock.elapsed() / kMillisecondsPerSecond;
+        return result;
+    };
+    std::optional<qint64> deadlineMs;
+    if (waitMs)
+        deadlineMs = *waitMs == 0 ? 0 : pump_.nowMilliseconds() + *waitMs;
+
+    if (const int found = findBoard(deadlineMs, &result.message); found != kExitSuccess)
+        return finish(found);
+    clock.start();  // a board's time is its own, not the time it was waited for
+    result.boardFound = true;
+
+    protocol::Target target(*port_, reporter_, pump_, job_.profile);
+    target.stopRequested = [] { return InterruptRequested(); };
+    if (protocol::SendLoader(target, job_.loader) != protocol::Outcome::Done)
+        return finish(fail(reporter_.lastFailure(), &result.message));
+    const bool erases = job_.command == Command::Erase || job_.command == Command::Program;
+    if (erases && InterruptRequested()) {
+        result.message = QStringLiteral("interrupted after the loader: nothing was erased");
+        return finish(kExitInterrupted);
+    }
+    if (erases && protocol::EraseFlash(target, job_.memoryKind) != protocol::Outcome::Done)
+        return finish(fail(reporter_.lastFailure(), &result.message));
+    if (job_.command != Command::Program || !job_.image)
+        return finish(kExitSuccess);
+    if (InterruptRequested()) {
+        result.message = QStringLiteral("interrupted after the erase: nothing was programmed");
+        return finish(kExitInterrupted);
+    }
+    if (protocol::SendApplication(target, *job_.image, job_.memoryKind) != protocol::Outcome::Done) {
+        result.records = reporter_.lastFailure().acknowledgedRecords;
+        return finish(fail(reporter_.lastFailure(), &result.message));
+    }
+    result.records = int(job_.image->records.size());
+    return finish(kExitSuccess);
+}
+
+}  // namespace zandor::cli

@@ -1,0 +1,73 @@
+#pragma once
+
+// One board on one port: open the port, find the board (probing while --wait allows),
+// bring up pre-loader and loader, erase, download. Everything is read and checked before
+// the session starts, so a file fault never reaches the board.
+
+#include "CliOptions.h"
+#include "ConsoleReporter.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtSerialPort.h"
+#include "platform/TracingSerialPort.h"
+#include "protocol/Module1.h"
+
+#include <QTimer>
+#include <memory>
+#include <optional>
+
+namespace zandor::cli {
+
+// What one board gets: the same for every board of a run.
+struct BoardJob {
+    Command command = Command::Identify;  // Identify, Erase or Program
+    int memoryKind = 1;
+    profiles::ProfileData profile;        // this run's overrides applied
+    platform::PortSettings portSettings;
+    QString device;                       // what the port opens, for messages and the log
+    protocol::LoaderPackage loader;
+    std::optional<protocol::ApplicationImage> image;  // Program only
+};
+
+struct BoardResult {
+    int exitCode = 0;
+    QString message;
+    double seconds = 0;  // from the identification on; waiting for the board not counted
+    int records = 0;     // records the board acknowledged
+    bool boardFound = false;  // a board answered: something may have been sent
+};
+
+// Probing a port for a board, and retrying a port that cannot be opened yet: about this
+// often, as the operator starts the command first and then fits and resets the board.
+constexpr int kProbeIntervalMs = 250;
+
+class BoardSession {
+public:
+    BoardSession(const BoardJob& job, platform::ISettingsStore& store, ConsoleReporter& reporter);
+    ~BoardSession();
+
+    // Writes every byte both ways to `path`; false with `error` when it cannot be written.
+    bool traceTo(const QString& path, QString* error);
+
+    // Waits for a board up to `waitMs` (nothing: one attempt; 0: without limit), then runs
+    // the job on it. The port stays open afterwards for the next board of a loop.
+    BoardResult run(std::optional<qint64> waitMs);
+
+private:
+    // Opens the port if it is not open: exit code 0, or kExitPortFailed with `message`.
+    int openPort(QString* message);
+    // Probes until a board answers or the time is up: exit code 0 when identified.
+    int findBoard(std::optional<qint64> deadlineMs, QString* message);
+    int fail(const protocol::StepEndEvent& end, QString* message);
+    void sleepUntil(qint64 whenMs);
+    bool pastDeadline(std::optional<qint64> deadlineMs);
+
+    const BoardJob& job_;
+    ConsoleReporter& reporter_;
+    platform::QtEventPump pump_;
+    platform::QtSerialPort serial_;
+    std::unique_ptr<platform::TracingSerialPort> tracing_;
+    platform::ISerialPort* port_;
+    QTimer timer1_;
+};
+
+}  // namespace zandor::cli

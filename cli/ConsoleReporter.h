@@ -1,0 +1,63 @@
+#pragma once
+
+// How zandor-cli shows a run: lines on standard error for people (one updating progress
+// line on a terminal, a line every 10 % otherwise, errors only with --quiet), or one JSON
+// object per line on standard output for scripts (--json).
+
+#include "protocol/ProtocolEvents.h"
+
+#include <QElapsedTimer>
+#include <QJsonObject>
+#include <QString>
+#include <cstdio>
+
+namespace zandor::cli {
+
+class ConsoleReporter : public protocol::IProtocolObserver {
+public:
+    struct Style {
+        bool json = false;
+        bool quiet = false;
+        bool terminal = false;  // standard error is a terminal: the progress line updates in place
+        QString port;           // set: every JSON event carries it as "port"
+    };
+    explicit ConsoleReporter(Style style);
+
+    void onStep(const protocol::StepEvent& event) override;
+    void onProgress(const protocol::ProgressEvent& event) override;
+    void onReply(const protocol::ReplyEvent& event) override;
+    void onFault(const protocol::FaultEvent& event) override;
+    void onStepEnd(const protocol::StepEndEvent& event) override;
+
+    // A line for people (not with --quiet), or {"event":"info","text":...}.
+    void info(const QString& text);
+    // An error line, shown even with --quiet, or {"event":"error","text":...}.
+    void error(const QString& text);
+    // One JSON event (with "port" added), or nothing for people.
+    void event(QJsonObject object);
+    // The last line of every run: {"event":"result","exit_code":...} or, for people, the
+    // message of a failure.
+    void result(int exitCode, const QString& message, double seconds, QJsonObject extra = {});
+
+    // The last step end that was not Done, for the run's message.
+    const protocol::StepEndEvent& lastFailure() const { return lastFailure_; }
+    bool failed() const { return lastFailure_.outcome != protocol::Outcome::Done; }
+    bool jsonOutput() const { return style_.json; }
+
+private:
+    void line(const QString& text);
+    void endProgressLine();
+    void showProgressBar(const protocol::ProgressEvent& event);
+
+    Style style_;
+    protocol::StepEndEvent lastFailure_;
+    QElapsedTimer downloadClock_;
+    qint64 lastBarMs_ = -1;
+    int nextTenth_ = 1;          // the next 10 % step a plain progress line is printed at
+    bool progressOpen_ = false;  // a progress line without its line end stands on the terminal
+};
+
+// Writes one compact JSON object and a line end to standard output, flushed.
+void WriteJsonLine(const QJsonObject& object);
+
+}  // namespace zandor::cli

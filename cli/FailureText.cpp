@@ -1,0 +1,82 @@
+#include "FailureText.h"
+
+#include "protocol/Module1.h"
+#include "protocol/ReplyCodes.h"
+#include "protocol/Target.h"
+
+namespace zandor::cli {
+
+namespace {
+
+QString Seconds(int ticks)
+{
+    return QString::number(ticks * protocol::kTickMilliseconds / 1000.0, 'f', 1) + QStringLiteral(" s");
+}
+
+// "bank 2", "record 433 at 00006C00", "the loader": what the step was busy with.
+QString Where(const protocol::StepEndEvent& end)
+{
+    switch (end.phase) {
+    case protocol::Phase::Erase:
+        return QStringLiteral("bank %1").arg(end.bank);
+    case protocol::Phase::Download:
+        return end.hasAddress ? QStringLiteral("record %1 at %2").arg(end.record).arg(AddressText(end.address))
+                              : QStringLiteral("record %1").arg(end.record);
+    case protocol::Phase::Identify:
+        return QStringLiteral("the identification byte");
+    default:
+        return QStringLiteral("the loader");
+    }
+}
+
+QString Interrupted(const protocol::StepEndEvent& end)
+{
+    switch (end.phase) {
+    case protocol::Phase::Download:
+        return QStringLiteral("interrupted after record %1 of %2 (%3): the memory is partly programmed")
+            .arg(end.acknowledgedRecords)
+            .arg(end.records)
+            .arg(AddressText(end.lastAcknowledgedAddress));
+    case protocol::Phase::Erase:
+        return QStringLiteral("interrupted after erasing bank %1: the memory is partly erased").arg(end.bank);
+    default:
+        return QStringLiteral("interrupted: nothing was erased or programmed");
+    }
+}
+
+}  // namespace
+
+QString AddressText(std::uint32_t address)
+{
+    return QStringLiteral("%1").arg(address, 8, 16, QLatin1Char('0')).toUpper();
+}
+
+QString FailureText(const protocol::StepEndEvent& end)
+{
+    using protocol::Outcome;
+    const QString phase = protocol::PhaseName(end.phase);
+    switch (end.outcome) {
+    case Outcome::Done:
+        return QString();
+    case Outcome::BadInput:
+        return QStringLiteral("%1: the file cannot be sent").arg(phase);
+    case Outcome::NoTarget:
+        return QStringLiteral("%1: no answer within %2: is the board reset into bootstrap mode and "
+                              "the cable on this port?")
+            .arg(phase, Seconds(end.limitTicks));
+    case Outcome::WrongTarget:
+        return QStringLiteral("%1: wrong identification byte: %2: check the processor (--cpu)")
+            .arg(phase, protocol::TargetReplyText(end.reply));
+    case Outcome::NotAcknowledged:
+        return QStringLiteral("%1: %2 not acknowledged within %3").arg(phase, Where(end), Seconds(end.limitTicks));
+    case Outcome::Refused:
+        return QStringLiteral("%1: %2 refused: %3").arg(phase, Where(end), protocol::TargetReplyText(end.reply));
+    case Outcome::LineFailed:
+        return QStringLiteral("%1: the line went away at %2: is the adapter still plugged in?").arg(phase, Where(end));
+    case Outcome::Interrupted:
+        return Interrupted(end);
+    }
+    return QString();
+}
+
+}  // namespace zandor::cli

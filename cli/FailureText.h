@@ -1,0 +1,19 @@
+#pragma once
+
+// What went wrong, in one line that names the phase and what was going on:
+// "erase: bank 2 refused: Chip Erase Failed : (21 !)",
+// "download: record 433 at 00006C00 not acknowledged within 1.0 s".
+
+#include "protocol/ProtocolEvents.h"
+
+#include <QString>
+
+namespace zandor::cli {
+
+// The line for a step that did not end with Done.
+QString FailureText(const protocol::StepEndEvent& end);
+
+// "00006C00": an address as the messages and the JSON events show it.
+QString AddressText(std::uint32_t address);
+
+}  // namespace zandor::cli

@@ -1,0 +1,261 @@
+#include "GangRun.h"
+
+#include "ExitCodes.h"
+#include "Interrupt.h"
+#include "RunLog.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QRegularExpression>
+#include <memory>
+#include <unistd.h>
+
+namespace zandor::cli {
+
+namespace {
+
+constexpr qint64 kLiveRedrawMs = 100;  // the live lines are redrawn at most this often
+constexpr int kCrashedExitCode = -1;   // a board process that did not exit by itself
+constexpr double kMillisecondsPerSecond = 1000.0;
+
+struct Board {
+    QString port;
+    std::unique_ptr<QProcess> process;
+    QByteArray pending;  // a line not complete yet
+    QString phase = QStringLiteral("starting");
+    QString percent;
+    QString boardLine;   // loop: the last "board N: ..." line
+    bool finished = false;
+    int exitCode = kCrashedExitCode;
+    double seconds = 0;
+    int records = 0;
+    QString message;
+};
+
+QString TraceFileFor(const QString& trace, const QString& port)
+{
+    QString name = port.section(QLatin1Char('/'), -1);
+    name.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9_.-]")), QStringLiteral("_"));
+    return trace + QLatin1Char('.') + name;
+}
+
+class Gang {
+public:
+    Gang(const CliOptions& options, ConsoleReporter& reporter)
+        : options_(options), reporter_(reporter), live_(!options.json && !options.quiet && ::isatty(STDERR_FILENO))
+    {
+    }
+
+    int run(const QString& sha256Hex)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        QEventLoop loop;
+        for (const QString& port : options_.ports) {
+            auto board = std::make_unique<Board>();
+            board->port = port;
+            board->process = std::make_unique<QProcess>();
+            QProcess* process = board->process.get();
+            Board* b = board.get();
+            // A process group of its own: the terminal's Ctrl-C reaches it once, through us.
+            process->setChildProcessModifier([] { ::setpgid(0, 0); });
+            QObject::connect(process, &QProcess::readyReadStandardOutput, [this, b] { takeLines(*b); });
+            QObject::connect(process, &QProcess::readyReadStandardError, [this, b] {
+                const QByteArray text = b->process->readAllStandardError();
+                for (const QByteArray& line : text.split('\n')) {
+                    if (!line.isEmpty())
+                        reporter_.error(QStringLiteral("[%1] %2").arg(b->port, QString::fromLocal8Bit(line)));
+                }
+            });
+            QObject::connect(process, &QProcess::finished, [this, b, &loop](int code, QProcess::ExitStatus status) {
+                takeLines(*b);
+                b->finished = true;
+                if (status != QProcess::NormalExit) {
+                    b->exitCode = kCrashedExitCode;
+                    b->message = QStringLiteral("the board process ended abnormally");
+                } else {
+                    b->exitCode = code;
+                }
+                redraw(true);
+                if (allFinished())
+                    loop.quit();
+            });
+            process->start(QCoreApplication::applicationFilePath(),
+                           BoardProcessArguments(options_, port, sha256Hex));
+            if (process->waitForStarted())
+                ForwardInterruptsTo(process->processId());
+            boards_.push_back(std::move(board));
+        }
+        if (!allFinished())
+            loop.exec();
+        redraw(true);
+        return summarize(clock.elapsed() / kMillisecondsPerSecond);
+    }
+
+private:
+    bool allFinished() const
+    {
+        for (const auto& board : boards_) {
+            if (!board->finished && board->process->state() != QProcess::NotRunning)
+                return false;
+        }
+        return true;
+    }
+
+    void takeLines(Board& board)
+    {
+        board.pending += board.process->readAllStandardOutput();
+        qsizetype end;
+        while ((end = board.pending.indexOf('\n')) >= 0) {
+            const QByteArray line = board.pending.left(end);
+            board.pending.remove(0, end + 1);
+            QJsonObject event = QJsonDocument::fromJson(line).object();
+            if (event.isEmpty())
+                continue;
+            event.insert(QStringLiteral("port"), board.port);
+            show(board, event);
+        }
+    }
+
+    void show(Board& board, const QJsonObject& event)
+    {
+        if (options_.json)
+            WriteJsonLine(event);
+        const QString kind = event.value(QStringLiteral("event")).toString();
+        if (kind == QLatin1String("step")) {
+            board.phase = event.value(QStringLiteral("text")).toString();
+            board.percent.clear();
+            if (!live_ && !options_.json && !options_.quiet)
+                reporter_.info(QStringLiteral("[%1] %2").arg(board.port, board.phase));
+        } else if (kind == QLatin1String("progress")) {
+            board.percent = QStringLiteral("%1%").arg(event.value(QStringLiteral("percent")).toInt());
+        } else if (kind == QLatin1String("board")) {
+            board.boardLine = QStringLiteral("board %1: %2 in %3 s")
+                                  .arg(event.value(QStringLiteral("board")).toInt())
+                                  .arg(event.value(QStringLiteral("result")).toString())
+                                  .arg(event.value(QStringLiteral("seconds")).toDouble(), 0, 'f', 1);
+            if (!live_ && !options_.json)
+                reporter_.info(QStringLiteral("[%1] %2").arg(board.port, board.boardLine));
+        } else if (kind == QLatin1String("result")) {
+            board.seconds = event.value(QStringLiteral("seconds")).toDouble();
+            board.records = event.value(QStringLiteral("records")).toInt();
+            board.message = event.value(QStringLiteral("message")).toString();
+            if (event.contains(QStringLiteral("boards")))
+                board.records = event.value(QStringLiteral("ok")).toInt();
+        }
+        redraw(false);
+    }
+
+    // One line per port, rewritten in place on a terminal.
+    void redraw(bool force)
+    {
+        if (!live_)
+            return;
+        if (!force && redrawClock_.isValid() && redrawClock_.elapsed() < kLiveRedrawMs)
+            return;
+        redrawClock_.start();
+        QByteArray text;
+        if (drawnLines_ > 0)
+            text += "\x1b[" + QByteArray::number(drawnLines_) + "A";
+        for (const auto& board : boards_) {
+            QString state = board->finished ? (board->exitCode == kExitSuccess ? QStringLiteral("done")
+                                                                               : QStringLiteral("failed: ") + board->message)
+                                            : board->phase + (board->percent.isEmpty() ? QString() : QLatin1Char(' ') + board->percent);
+            if (!board->boardLine.isEmpty())
+                state += QStringLiteral("  (%1)").arg(board->boardLine);
+            text += "\r\x1b[K" + QStringLiteral("%1  %2").arg(board->port, -16).arg(state).toLocal8Bit() + '\n';
+        }
+        drawnLines_ = int(boards_.size());
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+        std::fflush(stderr);
+    }
+
+    int summarize(double seconds)
+    {
+        bool allOk = true;
+        QJsonArray rows;
+        QString failures;
+        QString table = QStringLiteral("%1  %2  %3  %4  %5\n")
+                            .arg(QStringLiteral("port"), -16)
+                            .arg(QStringLiteral("result"), -11)
+                            .arg(QStringLiteral("exit"), 4)
+                            .arg(QStringLiteral("seconds"), 7)
+                            .arg(options_.loop ? QStringLiteral("boards ok") : QStringLiteral("records"));
+        for (const auto& board : boards_) {
+            allOk = allOk && board->exitCode == kExitSuccess;
+            const QString result = board->exitCode == kCrashedExitCode ? QStringLiteral("crashed")
+                                                                       : ResultWord(board->exitCode);
+            table += QStringLiteral("%1  %2  %3  %4  %5\n")
+                         .arg(board->port, -16)
+                         .arg(result, -11)
+                         .arg(board->exitCode, 4)
+                         .arg(board->seconds, 7, 'f', 1)
+                         .arg(board->records);
+            if (board->exitCode != kExitSuccess)
+                failures += QStringLiteral("%1: %2\n").arg(board->port, board->message);
+            rows.append(QJsonObject{{"port", board->port}, {"result", result}, {"exit_code", board->exitCode},
+                                    {"seconds", board->seconds}, {"records", board->records},
+                                    {"message", board->message}});
+        }
+        const int exitCode = allOk ? kExitSuccess : kExitSomeBoardsFailed;
+        if (!options_.json && !options_.quiet) {
+            const QByteArray bytes = (table + failures).toLocal8Bit();
+            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+            std::fflush(stdout);
+        }
+        const QString message = allOk ? QStringLiteral("every board succeeded")
+                                      : QStringLiteral("some boards failed: see the summary");
+        reporter_.result(exitCode, message, seconds, {{"boards", rows}});
+        return exitCode;
+    }
+
+    const CliOptions& options_;
+    ConsoleReporter& reporter_;
+    const bool live_;
+    std::vector<std::unique_ptr<Board>> boards_;
+    QElapsedTimer redrawClock_;
+    int drawnLines_ = 0;
+};
+
+}  // namespace
+
+QStringList BoardProcessArguments(const CliOptions& options, const QString& port, const QString& sha256Hex)
+{
+    QStringList args{QStringLiteral("program")};
+    if (!options.file.isEmpty())
+        args << options.file;
+    args << QStringLiteral("--port") << port << QStringLiteral("--json") << QStringLiteral("--memory")
+         << MemoryName(options.memoryKind);
+    if (!sha256Hex.isEmpty())
+        args << QStringLiteral("--expect-sha256") << sha256Hex;
+    if (options.profileGiven)
+        args << QStringLiteral("--profile") << options.profileName;
+    if (options.baud)
+        args << QStringLiteral("--baud") << QString::number(*options.baud);
+    const std::pair<const char*, QString> texts[] = {
+        {"--cpu", options.cpu},       {"--preloader", options.preloader}, {"--loader", options.loader},
+        {"--log", options.logFile},   {"--offset", options.offset.value_or(QString())},
+        {"--trace", options.trace.isEmpty() ? QString() : TraceFileFor(options.trace, port)},
+    };
+    for (const auto& [name, value] : texts) {
+        if (!value.isEmpty())
+            args << QLatin1String(name) << value;
+    }
+    if (options.waitSeconds)
+        args << QStringLiteral("--wait") << QString::number(*options.waitSeconds);
+    if (options.loop)
+        args << QStringLiteral("--loop");
+    return args;
+}
+
+int RunGang(const CliOptions& options, const BoardJob& job, ConsoleReporter& reporter)
+{
+    const QString sha = job.image ? QString::fromLatin1(job.image->sha256.toHex()) : QString();
+    return Gang(options, reporter).run(sha);
+}
+
+}  // namespace zandor::cli

@@ -1,0 +1,22 @@
+#pragma once
+
+// Several boards at once: the same checked image into every board, each port in a board
+// process of its own running the ordinary one-board code, so that a hung or crashed board
+// cannot stop the others. The board processes report in JSON lines, which this process
+// shows as one live line per port (or passes on, each event with its "port"), then sums up.
+
+#include "BoardSession.h"
+#include "CliOptions.h"
+#include "ConsoleReporter.h"
+
+#include <QStringList>
+
+namespace zandor::cli {
+
+int RunGang(const CliOptions& options, const BoardJob& job, ConsoleReporter& reporter);
+
+// The arguments of the board process for one port: this run's options with that port
+// only, JSON output, and the image's SHA-256 it must still find.
+QStringList BoardProcessArguments(const CliOptions& options, const QString& port, const QString& sha256Hex);
+
+}  // namespace zandor::cli

@@ -1,0 +1,17 @@
+#pragma once
+
+// Ctrl-C. The first one asks the run to stop where the board stands (after the current
+// record or bank, or between boards); the second ends the program at once. Both exit 130.
+
+namespace zandor::cli {
+
+void InstallInterruptHandler();
+bool InterruptRequested();
+// While a progress line stands without its line end, a second Ctrl-C ends it first, so the
+// shell's prompt starts on a line of its own.
+void SetProgressLineOpen(bool open);
+// A board process of a gang run: it gets every Ctrl-C the program gets (it runs in a process
+// group of its own, so the terminal's Ctrl-C reaches it only this way, once).
+void ForwardInterruptsTo(long processId);
+
+}  // namespace zandor::cli

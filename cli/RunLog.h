@@ -1,0 +1,34 @@
+#pragma once
+
+// --log FILE: one JSON line per board, appended. Several board processes may write the same
+// file at once: each line goes out in one write() on a descriptor opened with O_APPEND, so
+// lines never interleave.
+
+#include <QJsonObject>
+#include <QString>
+
+namespace zandor::cli {
+
+struct BoardRecord {
+    QString port;
+    int board = 0;
+    int exitCode = 0;
+    double seconds = 0;
+    int memoryKind = 1;
+    QString profile;
+    QString file;
+    qint64 size = 0;
+    QByteArray sha256;  // raw 32 bytes
+};
+
+// The line's fields: time, port, board, result, exit_code, seconds, memory, profile, file,
+// size, sha256.
+QJsonObject BoardRecordJson(const BoardRecord& record);
+
+// Appends one line; false with `error` when the file cannot be written.
+bool AppendBoardRecord(const QString& path, const BoardRecord& record, QString* error);
+
+// "cpu", "external", "data", "ds1994".
+QString MemoryName(int memoryKind);
+
+}  // namespace zandor::cli

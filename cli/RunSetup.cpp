@@ -1,0 +1,129 @@
+#include "RunSetup.h"
+
+#include "platform/ProductInfo.h"
+#include "platform/SerialPortList.h"
+#include "profiles/ProfileSerialSettings.h"
+#include "profiles/ProfileStore.h"
+#include "protocol/ReplyCodes.h"
+
+#include <QRegularExpression>
+
+namespace zandor::cli {
+
+namespace {
+
+bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+
+bool IsRegistered(platform::ISettingsStore& store, const QString& name)
+{
+    const QString missing = QStringLiteral("\x01missing");
+    return store.readKey(profiles::kProfilesSection, name, missing) != missing;
+}
+
+struct MemoryFields {
+    QString* applFile;
+    QString* offset;
+};
+
+MemoryFields FieldsOf(profiles::ProfileData& profile, int memoryKind)
+{
+    switch (memoryKind) {
+    case profiles::ExternalFlashMemory:
+        return {&profile.AMD29F0x0ApplFile, &profile.AMD29F0x0ApplFileOffset};
+    case profiles::DataFlashMemory:
+        return {&profile.AT45D0x1ApplFile, &profile.AT45D0x1ApplFileOffset};
+    case profiles::DS1994Memory:
+        return {&profile.DS1994ApplFile, &profile.DS1994ApplFileOffset};
+    default:
+        return {&profile.C167ApplFile, &profile.C167ApplFileOffset};
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<platform::QtSettingsStore> OpenProfileStore()
+{
+    return platform::QtSettingsStore::ReadOnly(
+        platform::QtSettingsStore::DefaultIniPath(platform::kProductStoreName));
+}
+
+std::optional<profiles::ProfileData> SelectProfile(platform::ISettingsStore& store, const CliOptions& options,
+                                                   QString* error)
+{
+    QString name = options.profileGiven
+                       ? options.profileName
+                       : store.readKey(profiles::kGeneralSection, profiles::kProfileLastUsedKey, QString());
+    if (name.isEmpty() || (!options.profileGiven && !IsRegistered(store, name)))
+        name = profiles::kDefaultProfileName;  // a last profile deleted since falls back too
+    profiles::ProfileData profile;
+    if (IsRegistered(store, name)) {
+        profiles::ProfileStore(store).LoadProfile(name, profile);
+    } else if (SameName(name, profiles::kDefaultProfileName)) {
+        profile = profiles::DefaultProfileData();  // an empty store: the built-in profile
+        profile.Name = profiles::kDefaultProfileName;
+    } else {
+        *error = QStringLiteral("profile '%1' does not exist; 'zandor-cli profiles' lists them").arg(name);
+        return std::nullopt;
+    }
+    return profile;
+}
+
+QString* LoaderFileOf(profiles::ProfileData& profile, int memoryKind)
+{
+    switch (memoryKind) {
+    case profiles::CpuFlashMemory:
+        return profile.ProcessorCode == QLatin1String(protocol::kProcessorCodeST10F168) ? &profile.C168LoaderFile
+                                                                                       : &profile.C167LoaderFile;
+    case profiles::ExternalFlashMemory:
+        return &profile.AMD29F0x0LoaderFile;
+    case profiles::DataFlashMemory:
+        return &profile.AT45D0x1LoaderFile;
+    case profiles::DS1994Memory:
+        return &profile.DS1994LoaderFile;
+    default:
+        return nullptr;
+    }
+}
+
+void ApplyOverrides(profiles::ProfileData& profile, const CliOptions& options)
+{
+    if (options.baud) {
+        QStringList parts = profile.COMSettings.split(QLatin1Char(','));
+        parts[0] = QString::number(*options.baud);
+        profile.COMSettings = parts.join(QLatin1Char(','));
+    }
+    if (!options.cpu.isEmpty())
+        profile.ProcessorCode = options.cpu;
+    const MemoryFields fields = FieldsOf(profile, options.memoryKind);
+    if (options.offset)
+        *fields.offset = *options.offset;
+    if (options.command == Command::Program && !options.file.isEmpty())
+        *fields.applFile = options.file;
+    if (!options.preloader.isEmpty())
+        profile.PreLoaderFile = options.preloader;
+    if (!options.loader.isEmpty()) {
+        if (QString* loader = LoaderFileOf(profile, options.memoryKind))
+            *loader = options.loader;
+    }
+}
+
+platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, const QString& port)
+{
+    platform::PortSettings settings = profiles::PortSettingsFromProfile(profile);
+    static const QRegularExpression comNumber(QStringLiteral("^(?:COM)?([0-9]{1,4})$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    if (port.isEmpty())
+        return settings;
+    if (const auto match = comNumber.match(port); match.hasMatch())
+        settings.portNumber = static_cast<std::int16_t>(match.captured(1).toInt());
+    else
+        settings.device = port;
+    return settings;
+}
+
+QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings)
+{
+    return settings.device.isEmpty() ? platform::DeviceNameForPort(store, settings.portNumber) : settings.device;
+}
+
+}  // namespace zandor::cli

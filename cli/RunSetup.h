@@ -1,0 +1,40 @@
+#pragma once
+
+// Everything a board command needs before it talks to the board: the window's profile
+// store (read only), the profile with this run's overrides, and the port to open.
+
+#include "CliOptions.h"
+#include "platform/ISerialPort.h"
+#include "platform/QtSettingsStore.h"
+#include "profiles/ProfileData.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace zandor::cli {
+
+// The window's store under the product's name, whatever this program is called. Read
+// only: the command line never changes the window's profiles.
+std::unique_ptr<platform::QtSettingsStore> OpenProfileStore();
+
+// The profile: --profile, else the window's last one, else "Default" (the built-in values
+// when the store has none). Nothing, with `error`, for a --profile that does not exist.
+std::optional<profiles::ProfileData> SelectProfile(platform::ISettingsStore& store, const CliOptions& options,
+                                                   QString* error);
+
+// This run's overrides: --baud, --cpu, --offset, --preloader, --loader and the program's
+// FILE, each into the profile field the chosen memory uses.
+void ApplyOverrides(profiles::ProfileData& profile, const CliOptions& options);
+
+// The port as given: "3" is COM port 3 mapped as the window maps it, anything else a device.
+// With no port given, the profile's COM port.
+platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, const QString& port);
+// The device a port opens, for messages and logs.
+QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings);
+
+// The profile's field that holds the loader of the memory kind (the CPU flash one
+// follows the processor code), or nullptr.
+QString* LoaderFileOf(profiles::ProfileData& profile, int memoryKind);
+
+}  // namespace zandor::cli
