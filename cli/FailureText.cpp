@@ -22,11 +22,16 @@ QString Where(const protocol::StepEndEvent& end)
     case protocol::Phase::Download:
         return end.hasAddress ? QStringLiteral("record %1 at %2").arg(end.record).arg(AddressText(end.address))
                               : QStringLiteral("record %1").arg(end.record);
-    case protocol::Phase::Identify:
-        return QStringLiteral("the identification byte");
     default:
-        return QStringLiteral("the loader");
+        return QString();  // the loader's single acknowledgement
     }
+}
+
+// "erase: bank 2" or "loader": the phase and, where there is one, what it was busy with.
+QString Subject(const protocol::StepEndEvent& end)
+{
+    const QString where = Where(end);
+    return where.isEmpty() ? protocol::PhaseName(end.phase) : protocol::PhaseName(end.phase) + QStringLiteral(": ") + where;
 }
 
 QString Interrupted(const protocol::StepEndEvent& end)
@@ -68,11 +73,11 @@ QString FailureText(const protocol::StepEndEvent& end)
         return QStringLiteral("%1: wrong identification byte: %2: check the processor (--cpu)")
             .arg(phase, protocol::TargetReplyText(end.reply));
     case Outcome::NotAcknowledged:
-        return QStringLiteral("%1: %2 not acknowledged within %3").arg(phase, Where(end), Seconds(end.limitTicks));
+        return QStringLiteral("%1 not acknowledged within %2").arg(Subject(end), Seconds(end.limitTicks));
     case Outcome::Refused:
-        return QStringLiteral("%1: %2 refused: %3").arg(phase, Where(end), protocol::TargetReplyText(end.reply));
+        return QStringLiteral("%1 refused: %2").arg(Subject(end), protocol::TargetReplyText(end.reply));
     case Outcome::LineFailed:
-        return QStringLiteral("%1: the line went away at %2: is the adapter still plugged in?").arg(phase, Where(end));
+        return QStringLiteral("%1: the line went away: is the adapter still plugged in?").arg(Subject(end));
     case Outcome::Interrupted:
         return Interrupted(end);
     }

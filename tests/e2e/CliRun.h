@@ -1,0 +1,88 @@
+#pragma once
+
+// Runs the built zandor-cli in the samples folder, on a settings store of its own, and
+// collects its exit code, its JSON lines and its standard error.
+
+#include "support/SimulatedTarget.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+namespace zandor::testing {
+
+inline QString CliPath()
+{
+    const QString path = qEnvironmentVariable("ZANDOR_CLI");
+    return path.isEmpty() ? QStringLiteral("zandor-cli") : path;
+}
+
+class CliRun {
+public:
+    // `store`: the contents of the settings store the run finds (the window's Zandor.ini).
+    explicit CliRun(QStringList arguments, const QByteArray& store = {})
+    {
+        if (!store.isEmpty() && QDir(config.path()).mkpath(QStringLiteral("Zandor"))) {
+            QFile ini(config.filePath(QStringLiteral("Zandor/Zandor.ini")));
+            if (ini.open(QIODevice::WriteOnly))
+                ini.write(store);
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());  // never the user's profiles
+        process.setProcessEnvironment(environment);
+        process.setWorkingDirectory(SamplesDir());
+        process.start(CliPath(), arguments);
+    }
+
+    // Waits for the end (bounded); the exit code, or -1 when it did not end by itself.
+    int finish(int limitMs = 60000)
+    {
+        if (!process.waitForFinished(limitMs) || process.exitStatus() != QProcess::NormalExit)
+            return -1;
+        output += process.readAllStandardOutput();
+        return process.exitCode();
+    }
+
+    // Reads standard output until a JSON line of `event` comes (bounded); that line.
+    QJsonObject waitForEvent(const QString& event, int limitMs = 30000)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < limitMs) {
+            while (process.canReadLine()) {
+                const QByteArray line = process.readLine();
+                output += line;
+                const QJsonObject object = QJsonDocument::fromJson(line).object();
+                if (object.value(QStringLiteral("event")).toString() == event)
+                    return object;
+            }
+            if (!process.waitForReadyRead(100) && process.state() == QProcess::NotRunning)
+                break;
+        }
+        return {};
+    }
+
+    // Every line of standard output as a JSON object; an empty object for a line that is none.
+    QList<QJsonObject> jsonLines() const
+    {
+        QList<QJsonObject> lines;
+        for (const QByteArray& line : output.split('\n')) {
+            if (!line.isEmpty())
+                lines << QJsonDocument::fromJson(line).object();
+        }
+        return lines;
+    }
+
+    QString errors() { return QString::fromLocal8Bit(process.readAllStandardError()); }
+
+    QTemporaryDir config;
+    QProcess process;
+    QByteArray output;
+};
+
+}  // namespace zandor::testing

@@ -1,0 +1,138 @@
+// zandor-cli against the simulated board: one case per exit code, the JSON stream, the trace,
+// and the port list and doctor.
+
+#include "CliRun.h"
+#include "E2eSession.h"
+
+#include <QtTest>
+#include <csignal>
+
+using namespace zandor::testing;
+
+class tst_cli : public QObject {
+    Q_OBJECT
+private slots:
+    void exitCodes_data();
+    void exitCodes();
+    void ctrlCStopsAfterTheCurrentRecord();
+    void portsAndDoctor();
+};
+
+void tst_cli::exitCodes_data()
+{
+    QTest::addColumn<QStringList>("simulator");  // no simulator at all when it is {"none"}
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("message");
+    using L = QStringList;
+    QTest::newRow("S-record") << L{} << L{"program", "Appl.sre"} << 0 << "done in";
+    QTest::newRow("binary") << L{} << L{"program", "Appl.bin", "--offset", "20000"} << 0 << "done in";
+    QTest::newRow("bad file") << L{} << L{"program", "Appl.sre", "--loader", "Appl.bin"} << 2 << "Appl.bin, line 1";
+    QTest::newRow("no port") << L{"none"} << L{"identify", "--port", "/nonexistent/tty"} << 3 << "does not exist";
+    QTest::newRow("silence") << L{"--silent"} << L{"identify"} << 4 << "identify: no answer within 0.2 s";
+    QTest::newRow("wrong byte") << L{"--id", "D5"} << L{"identify"} << 4 << "Communication Error D5";
+    QTest::newRow("loader") << L{"--preloader-size", "33"} << L{"identify"} << 5 << "loader not acknowledged within 0.5 s";
+    QTest::newRow("erase") << L{"--refuse", "!@erase:2"} << L{"erase"} << 6 << "erase: bank 2 refused: Chip Erase Failed : (21 !)";
+    QTest::newRow("download") << L{"--refuse", "#@record:3"} << L{"program", "Appl.sre"} << 7
+                              << "download: record 3 at 00010020 refused: Chip Program Failure : (23 #)";
+    QTest::newRow("line") << L{"--close-after-records", "5"} << L{"program", "Appl.sre"} << 8 << "download: record 5 at 00010060: the line went away";
+}
+
+void tst_cli::exitCodes()
+{
+    QFETCH(QStringList, simulator);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, message);
+    const bool withBoard = simulator != QStringList{"none"};
+    SimulatedTarget sim(withBoard ? simulator : QStringList{});
+    if (withBoard)
+        QVERIFY2(sim.start(), qPrintable(sim.errorText()));
+    QTemporaryDir traceDir;
+    const QString trace = traceDir.filePath("trace.txt");
+    if (!arguments.contains("--port"))
+        arguments << "--port" << sim.devicePath();
+    CliRun cli(arguments + QStringList{"--json", "--trace", trace});
+    QCOMPARE(cli.finish(), exitCode);
+
+    // Every line is a JSON object, and the last one says how the run ended.
+    const QList<QJsonObject> lines = cli.jsonLines();
+    QVERIFY(!lines.isEmpty());
+    for (const QJsonObject& line : lines)
+        QVERIFY2(line.contains("event"), cli.output.constData());
+    QCOMPARE(lines.last().value("event").toString(), QStringLiteral("result"));
+    QCOMPARE(lines.last().value("exit_code").toInt(), exitCode);
+    QVERIFY2(lines.last().value("message").toString().contains(message),
+             qPrintable(lines.last().value("message").toString()));
+    if (!withBoard)
+        return;
+    sim.stop();
+    if (exitCode == 2) {
+        QVERIFY(sim.log().filter(QRegularExpression("^id-sent")).isEmpty());  // nothing was sent
+        return;
+    }
+    QFile traced(trace);
+    QVERIFY(traced.open(QIODevice::ReadOnly));
+    const QList<QByteArray> traceLines = traced.readAll().split('\n');
+    QVERIFY(traceLines.size() >= 1 && traceLines[0].endsWith(" > 00"));  // the identification request
+    if (exitCode == 0 && arguments.contains("Appl.sre"))
+        QVERIFY(sim.memory() == ImageOfSRecordFile("Appl.sre"));
+    if (exitCode == 0 && arguments.contains("Appl.bin"))
+        QVERIFY(sim.memory() == ImageOf(SampleBytes("Appl.bin"), 0x20000));
+    if (exitCode == 0) {
+        QVERIFY(traceLines[1].endsWith(" < C5"));
+        for (const QJsonObject& line : lines) {
+            if (line.value("event") == "progress")
+                QVERIFY(line.contains("percent") && line.contains("bytes") && line.contains("address"));
+        }
+    }
+}
+
+void tst_cli::ctrlCStopsAfterTheCurrentRecord()
+{
+    SimulatedTarget sim({"--baud", "9600"});
+    QVERIFY2(sim.start(), qPrintable(sim.errorText()));
+    CliRun cli({"program", "Appl.bin", "--port", sim.devicePath(), "--baud", "9600", "--json"});
+    const QJsonObject progress = cli.waitForEvent("progress");
+    QVERIFY(!progress.isEmpty());
+    ::kill(cli.process.processId(), SIGINT);
+    QCOMPARE(cli.finish(), 130);
+    const QString message = cli.jsonLines().last().value("message").toString();
+    QVERIFY2(message.startsWith("interrupted after record ") && message.contains("of 47 (")
+                 && message.endsWith("): the memory is partly programmed"),
+             qPrintable(message));
+    // The number is the last record the board answered, and the board got nothing after it.
+    const int acknowledged = message.section(' ', 3, 3).toInt();
+    sim.stop();
+    QCOMPARE(sim.log().filter(QRegularExpression("^record ")).size(), acknowledged);
+}
+
+void tst_cli::portsAndDoctor()
+{
+    SimulatedTarget sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorText()));
+    // A COM number mapped to the simulator's device lists that device under it.
+    CliRun ports({"ports", "--json"}, "[General]\nCOM3=" + sim.devicePath().toUtf8() + "\n");
+    QCOMPARE(ports.finish(), 0);
+    bool found = false;
+    for (const QJsonValue& entry : QJsonDocument::fromJson(ports.output).array()) {
+        const QJsonObject port = entry.toObject();
+        for (const char* key : {"device", "by_id", "description", "manufacturer", "vid", "pid", "serial", "com"})
+            QVERIFY2(port.contains(key), key);
+        found = found || port.value("com").toArray().contains(3);
+    }
+    QVERIFY2(found, ports.output.constData());
+
+    CliRun doctor({"doctor", "--port", sim.devicePath(), "--json"});
+    QCOMPARE(doctor.finish(), 0);  // a pseudo-terminal works, without low latency
+    QStringList names;
+    for (const QJsonValue& check : doctor.jsonLines().last().value("checks").toArray())
+        names << check.toObject().value("name").toString();
+    for (const char* name : {"device", "access", "low latency", "pre-loader", "loader", "application"})
+        QVERIFY2(names.contains(name), name);
+    CliRun missing({"doctor", "--port", "/nonexistent/tty"});
+    QCOMPARE(missing.finish(), 3);
+}
+
+QTEST_GUILESS_MAIN(tst_cli)
+#include "tst_cli.moc"

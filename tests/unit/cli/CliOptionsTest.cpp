@@ -1,0 +1,66 @@
+#include "cli/CliOptions.h"
+#include "cli/GangRun.h"
+
+#include <gtest/gtest.h>
+
+using namespace zandor::cli;
+
+namespace {
+QStringList Split(const char* text) { return QString::fromLatin1(text).split(' ', Qt::SkipEmptyParts); }
+}  // namespace
+
+TEST(CliOptions, CommandsAndOptionsInAnyOrder)
+{
+    const ParsedCommandLine parsed = ParseCliArguments(Split(
+        "--json program Image.bin --port /dev/ttyUSB0 --ports 2,/dev/ttyUSB1 --memory external --offset 1f00 "
+        "--cpu st10f168 --baud 57600 --wait 2.5 --loop --log run.jsonl -q --trace=t.txt"));
+    ASSERT_TRUE(parsed.error.isEmpty()) << parsed.error.toStdString();
+    const CliOptions& o = parsed.options;
+    EXPECT_EQ(o.command, Command::Program);
+    EXPECT_EQ(o.file, "Image.bin");
+    EXPECT_EQ(o.ports, QStringList({"/dev/ttyUSB0", "2", "/dev/ttyUSB1"}));
+    EXPECT_EQ(o.memoryKind, 2);
+    EXPECT_EQ(o.offset, QString("1f00"));
+    EXPECT_EQ(o.cpu, "ST10F168");
+    EXPECT_EQ(o.baud, 57600);
+    EXPECT_EQ(o.waitSeconds, 2.5);
+    EXPECT_TRUE(o.json && o.quiet && o.loop);
+    EXPECT_EQ(o.trace, "t.txt");
+
+    EXPECT_EQ(ParseCliArguments(Split("profiles show Bench")).options.command, Command::ProfilesShow);
+    EXPECT_EQ(ParseCliArguments(Split("profiles show Bench")).options.profileName, "Bench");
+    EXPECT_EQ(ParseCliArguments(Split("check x.sre --offset 10")).options.command, Command::Check);
+    EXPECT_EQ(ParseCliArguments(Split("erase --help")).options.command, Command::Help);
+
+    // A board process of a gang run gets the same options, with its own port and trace.
+    const QStringList child = BoardProcessArguments(o, "/dev/ttyUSB1", "ab12");
+    const CliOptions again = ParseCliArguments(child).options;
+    EXPECT_EQ(again.ports, QStringList{"/dev/ttyUSB1"});
+    EXPECT_EQ(again.expectSha256, "ab12");
+    EXPECT_EQ(again.trace, "t.txt.ttyUSB1");
+    EXPECT_TRUE(again.json && again.loop);
+    EXPECT_EQ(again.memoryKind, 2);
+    EXPECT_EQ(again.waitSeconds, 2.5);
+}
+
+TEST(CliOptions, UsageErrorsSayWhat)
+{
+    for (auto [arguments, error] : {std::pair{"", "no command"},
+                                    {"flash", "unknown command 'flash'"},
+                                    {"program --bogus", "unknown option --bogus"},
+                                    {"program --port", "--port needs a value"},
+                                    {"program --baud fast", "--baud"},
+                                    {"program --memory eeprom", "--memory"},
+                                    {"program --cpu 8051", "--cpu"},
+                                    {"program --offset 12G4", "--offset"},
+                                    {"program --wait -1", "--wait"},
+                                    {"program a.sre b.sre", "at most one file"},
+                                    {"check", "exactly one file"},
+                                    {"identify --port 1 --port 2", "several ports"},
+                                    {"erase --loop", "--loop"},
+                                    {"check a.sre --wait 3", "--wait"},
+                                    {"--json=yes identify", "takes no value"}}) {
+        const QString found = ParseCliArguments(Split(arguments)).error;
+        EXPECT_TRUE(found.contains(QLatin1String(error))) << arguments << ": " << found.toStdString();
+    }
+}
