@@ -1,6 +1,8 @@
 #include "frmMain.h"
 
+#include "MainFileDrop.h"
 #include "MainTabStrip.h"
+#include "MainTiming.h"
 #include "StartupCommands.h"
 
 #include "manager/frmProfileProperties.h"
@@ -12,16 +14,21 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDropEvent>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcutEvent>
 #include <QTabBar>
 #include <QTimer>
+#include <algorithm>
 
 namespace zandor::app {
 
@@ -64,6 +71,10 @@ frmMain::frmMain(platform::ISettingsStore& store, platform::ISerialPort& comm,
     profiles_.setWarningSink([this](const QString& text) { showProfileWarning(text); });
     buildControls();
     connectCommands();
+    // Application files dragged from a file manager: dropped on the window, or on the file
+    // field, which would otherwise insert the file's URL as text (see eventFilter).
+    setAcceptDrops(true);
+    txtC167ApplFile->installEventFilter(this);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -281,6 +292,8 @@ void frmMain::onTabClicked()
 void frmMain::onEraseProgramClicked()
 {
     OperationScope operation(*this);
+    // Panel 1's tooltip holds the times of a run that programmed the whole file, of no other.
+    staPanel1->setToolTip(QString());
     const int kind = SelectedMemoryKind();
     // The file is read once, here: the download sends exactly the image checked now, so a
     // file changed or deleted while the board is erased cannot change what is programmed.
@@ -299,8 +312,15 @@ void frmMain::onEraseProgramClicked()
 
     EnableControls(kFirstTab, false);
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
-    if (protocol::EraseFlash(target, kind) == protocol::Outcome::Done)
-        protocol::SendApplication(target, *load.image, kind);
+    QElapsedTimer clock;
+    clock.start();
+    if (protocol::EraseFlash(target, kind) == protocol::Outcome::Done) {
+        const qint64 eraseNanoseconds = clock.nsecsElapsed();
+        clock.start();
+        if (protocol::SendApplication(target, *load.image, kind) == protocol::Outcome::Done)
+            staPanel1->setToolTip(EraseProgramTimingText(eraseNanoseconds, clock.nsecsElapsed(),
+                                                         load.image->fileBytes));
+    }
     EnableControls(kFirstTab, true);
 }
 
@@ -327,8 +347,11 @@ QString frmMain::statusText() const
 
 void frmMain::setPercent(int percent, const QString& text)
 {
-    Q_UNUSED(percent);
-    staPanel3->setText(text);
+    // The protocol's text is the bar's whole format, so the bar reads exactly "42%"; the
+    // empty format it starts with shows nothing before the first download.
+    staPanel3Progress->setFormat(text);
+    staPanel3Progress->setValue(
+        std::clamp(percent, staPanel3Progress->minimum(), staPanel3Progress->maximum()));
 }
 
 void frmMain::messageBox(const QString& text, MessageIcon icon)
@@ -352,7 +375,48 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
             return true;
         }
     }
+    // A file manager's drag over the file field follows the window's rule, not the field's.
+    const bool dragOrDrop = event->type() == QEvent::DragEnter
+                            || event->type() == QEvent::DragMove || event->type() == QEvent::Drop;
+    if (watched == txtC167ApplFile && dragOrDrop
+        && static_cast<QDropEvent*>(event)->mimeData()->hasUrls()) {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (event->type() == QEvent::Drop)
+            dropEvent(drag);
+        else
+            takeFileDrag(drag);
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+QString frmMain::takeFileDrag(QDropEvent* event)
+{
+    // No drag reaches the window while a command runs (it is disabled then) or a modal
+    // dialog is up: the file a command works on cannot change under it.
+    const QString file = ApplFileFromDrop(event->mimeData());
+    if (file.isEmpty()) {
+        event->ignore();
+        return {};
+    }
+    // Only the name is used: a copy, so that the file manager never deletes the file as it
+    // would after a move.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    return file;
+}
+
+void frmMain::dragEnterEvent(QDragEnterEvent* event)
+{
+    takeFileDrag(event);
+}
+
+void frmMain::dropEvent(QDropEvent* event)
+{
+    // The field's change handler puts the file into the selected memory's profile field.
+    const QString file = takeFileDrag(event);
+    if (!file.isEmpty())
+        txtC167ApplFile->setText(file);
 }
 
 void frmMain::closeEvent(QCloseEvent* event)

@@ -17,12 +17,15 @@
 #include <memory>
 
 class QAction;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 class QRadioButton;
 class QTimer;
@@ -82,6 +85,10 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // An application file dragged from a file manager and dropped anywhere on the window
+    // goes into the file field, as if chosen with the browse button.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     friend class OperationScope;
@@ -102,6 +109,8 @@ private:
     void onTabClicked();
     void onEraseProgramClicked();
     void onPropertiesClicked();
+    // The application file a drag carries, or empty; accepts or refuses the drag accordingly.
+    QString takeFileDrag(QDropEvent* event);
     void showProfileWarning(const QString& text);
     void chooseAndLoadProfile();
     // The profile field that holds the selected memory's application file.
@@ -139,7 +148,7 @@ private:
     QPushButton* cmdReset = nullptr;
     QLabel* staPanel1 = nullptr;
     QLabel* staPanel2 = nullptr;
-    QLabel* staPanel3 = nullptr;
+    QProgressBar* staPanel3Progress = nullptr;  // panel 3: the download's percentage
     QGroupBox* fraMonitor = nullptr;
     QLineEdit* txtMonitorAddressFrom = nullptr;
     QLineEdit* txtMonitorAddressTo = nullptr;

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -47,6 +48,7 @@ constexpr int kResetHeight = 375;
 constexpr int kStatusBarHeight = 315;
 constexpr int kStatusVersionWidth = 1500;
 constexpr int kStatusPercentWidth = 900;
+constexpr int kPercentFull = 100;  // the progress bar's range: 0 to 100 percent
 
 constexpr int kMonitorLeft = 4500;
 // The frame's own width: wide enough for the data field, and the one at which the
@@ -226,12 +228,22 @@ void frmMain::buildStatusBar()
     };
     staPanel1 = makePanel("staPanel1");
     staPanel2 = makePanel("staPanel2");
-    staPanel3 = makePanel("staPanel3");
     staPanel2->setMinimumWidth(t.x(kStatusVersionWidth));
-    staPanel3->setMinimumWidth(t.x(kStatusPercentWidth));
+
+    // Panel 3 shows the download's percentage as a bar in the panel's place. Its text is
+    // the format setPercent gives; empty (no text, no fill) until the first download.
+    staPanel3Progress = new QProgressBar(sta);
+    staPanel3Progress->setObjectName(QStringLiteral("staPanel3Progress"));
+    staPanel3Progress->setRange(0, kPercentFull);
+    staPanel3Progress->reset();
+    staPanel3Progress->setFormat(QString());
+    staPanel3Progress->setAlignment(Qt::AlignCenter);
+    staPanel3Progress->setFixedWidth(t.x(kStatusPercentWidth));
+    staPanel3Progress->setMaximumHeight(t.y(kStatusBarHeight));
+
     sta->addWidget(staPanel1, 1);
     sta->addPermanentWidget(staPanel2);
-    sta->addPermanentWidget(staPanel3);
+    sta->addPermanentWidget(staPanel3Progress);
     staPanel1->setText(QStringLiteral("Ready"));
 }
 

@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <functional>
@@ -55,10 +56,14 @@ public:
     }
     void click(const char* name) const { control<QAbstractButton>(name)->click(); }
     QLineEdit* fileField() const { return control<QLineEdit>("txtC167ApplFile"); }
+    // The status bar panel's text; panel 3 is the download's progress bar.
     QString panel(int number) const
     {
+        if (number == 3)
+            return progressBar()->text();
         return control<QLabel>(("staPanel" + QByteArray::number(number)).constData())->text();
     }
+    QProgressBar* progressBar() const { return control<QProgressBar>("staPanel3Progress"); }
     QStringList boxTexts() const
     {
         QStringList texts;

@@ -1,12 +1,17 @@
-// The main window's commands against a fake port: browsing,
-// the file checks of Erase & Program, close requests under a running command, keyboard.
+// The main window's commands against a fake port: browsing, dropping a file,
+// the file checks of Erase & Program, its progress and times, close requests under a running
+// command, keyboard.
 
 #include "MainWindowHarness.h"
+
+#include "app/MainTiming.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
+#include <QMimeData>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <sys/stat.h>
 
 using namespace zandor;
@@ -28,7 +33,9 @@ class tst_frmMainCommands : public QObject {
 
 private slots:
     void browseKeepsTheLastPathAndTheDirectory();
+    void dropTakesOneApplicationFileOnly();
     void eraseProgramChecksTheSelectedMemorysFileFirst();
+    void eraseProgramShowsProgressAndTimes();
     void closeRequestWaitsForTheRunningCommand();
     void accessKeysRunTheirCommands();
     void hexadecimalAddressFields();
@@ -61,6 +68,52 @@ void tst_frmMainCommands::browseKeepsTheLastPathAndTheDirectory()
     browse({});
     QCOMPARE(h.fileField()->text(), chosen);
     QCOMPARE(h.window->currentProfile().AT45D0x1ApplFile, chosen);
+}
+
+void tst_frmMainCommands::dropTakesOneApplicationFileOnly()
+{
+    MainWindowHarness h;
+    h.start();
+    QWidget* window = h.window.get();
+    QLineEdit* field = h.fileField();
+    auto local = [](const char* name) { return QUrl::fromLocalFile(QString("/data/") + name); };
+    struct Drop {
+        QList<QUrl> urls;
+        QString text;
+        QWidget* onto;
+        bool busy;      // a command runs: the window is disabled
+        QString taken;  // empty: refused
+    };
+    // A file manager offers the URL as text too, which the field alone would insert.
+    const QString url = local("Image.BIN").toString();
+    const Drop drops[] = {
+        {{local("Appl.sre")}, {}, window, false, "/data/Appl.sre"},
+        {{local("Image.BIN")}, url, field, false, "/data/Image.BIN"},
+        {{local("One.sre"), local("Two.sre")}, {}, window, false, {}},
+        {{local("Notes.txt")}, {}, field, false, {}},
+        {{QUrl("https://example.com/Appl.sre")}, {}, window, false, {}},
+        {{}, "/data/Appl.sre", window, false, {}},
+        {{local("Appl.sre")}, {}, field, true, {}},
+    };
+    for (const Drop& drop : drops) {
+        field->setText(QStringLiteral("Before.sre"));
+        h.window->EnableControls(1, !drop.busy);
+        QMimeData data;
+        if (!drop.urls.isEmpty())
+            data.setUrls(drop.urls);
+        if (!drop.text.isEmpty())
+            data.setText(drop.text);
+        const auto actions = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter({1, 1}, actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent dropped(QPointF(1, 1), actions, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(drop.onto, &enter);
+        QCoreApplication::sendEvent(drop.onto, &dropped);
+
+        const QString expected = drop.taken.isEmpty() ? QStringLiteral("Before.sre") : drop.taken;
+        QVERIFY2(enter.isAccepted() == !drop.taken.isEmpty(), qPrintable(drop.urls.value(0).url()));
+        QCOMPARE(field->text(), expected);
+        QCOMPARE(h.window->currentProfile().C167ApplFile, expected);
+    }
 }
 
 void tst_frmMainCommands::eraseProgramChecksTheSelectedMemorysFileFirst()
@@ -103,6 +156,44 @@ void tst_frmMainCommands::eraseProgramChecksTheSelectedMemorysFileFirst()
     erase();
     QVERIFY(!h.boxTexts().contains(testing::kFileError));
     QVERIFY(h.fakePort.allWritten().contains("SE\x03"));
+}
+
+void tst_frmMainCommands::eraseProgramShowsProgressAndTimes()
+{
+    QCOMPARE(app::EraseProgramTimingText(800'000'000, 20'400'000'000, 65536),
+             QStringLiteral("Erase 0.8 s, download 20.4 s, 3213 bytes/s"));
+
+    int records = 0;  // the download's records the board has seen
+    MainWindowHarness h;
+    h.enterFolder();
+    WriteFile(QStringLiteral("Appl.bin"), QByteArray(200, '\x11'));  // records: 64, 64, 64, 8 bytes
+    h.start();
+    QProgressBar* bar = h.progressBar();
+    QVERIFY(bar->text().isEmpty());
+    QVERIFY(bar->value() < bar->minimum());  // no fill
+    h.fileField()->setText(QStringLiteral("Appl.bin"));
+    QLabel* panel1 = h.control<QLabel>("staPanel1");
+
+    // The board acknowledges every write but the download's record `refused`.
+    auto run = [&](int refused) {
+        records = 0;
+        h.fakePort.setResponder([&records, refused](const QByteArray& written, auto& port) {
+            port.queueReceived(written.startsWith("S3") && ++records == refused ? "#" : "*");
+        });
+        h.click("cmdC167EraseProgram");
+    };
+    run(0);
+    QCOMPARE(h.panel(1), QStringLiteral("CPU: Sending Appl.bin, Done"));
+    QCOMPARE(h.panel(3), QStringLiteral("100%"));
+    QCOMPARE(bar->value(), 100);
+    const QRegularExpression times("^Erase \\d+\\.\\d s, download \\d+\\.\\d s, \\d+ bytes/s$");
+    QVERIFY2(times.match(panel1->toolTip()).hasMatch(), qPrintable(panel1->toolTip()));
+
+    run(3);
+    QCOMPARE(h.panel(1), QStringLiteral("CPU: Sending Appl.bin, Error"));
+    QCOMPARE(h.panel(3), QStringLiteral("96%"));
+    QCOMPARE(bar->value(), 96);
+    QCOMPARE(panel1->toolTip(), QString());
 }
 
 void tst_frmMainCommands::closeRequestWaitsForTheRunningCommand()
