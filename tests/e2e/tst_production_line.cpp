@@ -2,7 +2,7 @@
 // board with a record of each.
 
 #include "CliRun.h"
-#include "E2eSession.h"
+#include "support/SampleImages.h"
 
 #include <QCryptographicHash>
 #include <QtTest>

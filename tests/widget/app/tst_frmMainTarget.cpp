@@ -5,6 +5,7 @@
 
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
+#include "support/SampleImages.h"
 #include "support/SimulatedTarget.h"
 
 #include <QFile>
@@ -17,26 +18,6 @@
 using namespace zandor;
 
 namespace {
-
-// The data bytes of an S-record file's S1/S2/S3 records, address to byte.
-QMap<quint32, quint8> SRecordData(const QString& path)
-{
-    QMap<quint32, quint8> data;
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        if (line.size() < 4 || line[0] != 'S' || line[1] < '1' || line[1] > '3')
-            continue;
-        const int addressBytes = line[1] - '0' + 1;
-        const QByteArray bytes = QByteArray::fromHex(line.trimmed().mid(2));
-        quint32 address = 0;
-        for (int i = 1; i <= addressBytes; ++i)
-            address = (address << 8) | quint8(bytes[i]);
-        for (int i = 1 + addressBytes; i < bytes.size() - 1; ++i)
-            data.insert(address++, quint8(bytes[i]));
-    }
-    return data;
-}
 
 qsizetype SampleLineCount(const QString& path)
 {
@@ -146,7 +127,7 @@ void tst_frmMainTarget::loadersAndEraseProgramOnTheBoard()
     }
 
     sim.stop();
-    const QMap<quint32, quint8> expected = SRecordData(QStringLiteral("Appl.sre"));
+    const QMap<quint32, quint8> expected = testing::ImageOfSRecordFile(QStringLiteral("Appl.sre"));
     QCOMPARE(expected.size(), 3072);
     QCOMPARE(sim.memory(), expected);
 }
