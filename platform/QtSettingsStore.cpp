@@ -252,12 +252,7 @@ void QtSettingsStore::deleteKey(const QString& section, const QString& key)
         for (const QString& storedKey : keysOf(group, key))
             paths << PathOf(group, storedKey);
     }
-    if (paths.isEmpty())
-        return;
-    keepOriginalBeforeChange();
-    for (const QString& path : paths)
-        settings_->remove(path);
-    commit();
+    removePaths(paths);
 }
 
 void QtSettingsStore::deleteSection(const QString& section)
@@ -270,6 +265,11 @@ void QtSettingsStore::deleteSection(const QString& section)
         else
             paths << group;
     }
+    removePaths(paths);
+}
+
+void QtSettingsStore::removePaths(const QStringList& paths)
+{
     if (paths.isEmpty())
         return;
     keepOriginalBeforeChange();

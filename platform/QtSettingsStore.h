@@ -88,6 +88,8 @@ private:
     // when the write did not reach the file.
     bool reopenRewrittenFile();
     void commit();
+    // Removes the stored keys or groups at `paths` (none: nothing is written).
+    void removePaths(const QStringList& paths);
     void reportWriteFailure(const QString& message);
 
     std::unique_ptr<QSettings> settings_;

@@ -25,13 +25,7 @@ step() { echo "== $*"; }
 apt_get() { DEBIAN_FRONTEND=noninteractive $SUDO apt-get -y -qq "$@"; }
 is_installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
-needed=(desktop-file-utils appstream lintian dpkg-dev file xvfb xauth x11-utils)
-missing=()
-for p in "${needed[@]}"; do is_installed "$p" || missing+=("$p"); done
-if [ ${#missing[@]} -gt 0 ]; then
-  apt_get update
-  apt_get install --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-deps.sh desktop-file-utils appstream lintian dpkg-dev file xvfb xauth x11-utils
 
 step "package"
 bash scripts/package.sh

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what building, running and testing Zandor needs on Debian 12.
+# Installs what building, running and testing Zandor needs on Debian 12, or, given package
+# names, those packages; only what is missing is fetched.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libqt6serialport6-dev libgtest-dev libgmock-dev
           xvfb xauth fonts-dejavu-core)
+[ $# -gt 0 ] && packages=("$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -7,18 +7,7 @@ cd "$(dirname "$0")/.."
 build=${ZANDOR_BUILD_DIR:-build}
 
 # dpkg-shlibdeps (dpkg-dev) computes the package's Depends; CPack finds executables with file.
-needed=(dpkg-dev file)
-missing=()
-for p in "${needed[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}"
-fi
+bash scripts/install-deps.sh dpkg-dev file
 
 # The same configuration as scripts/build.sh, so the two never rebuild each other's work; the
 # package strips the debugging symbols the build keeps.
