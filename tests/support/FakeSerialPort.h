@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <functional>
+#include <utility>
 
 namespace zandor::testing {
 
@@ -14,11 +15,26 @@ class FakeSerialPort : public platform::ISerialPort {
 public:
     using Responder = std::function<void(const QByteArray& written, FakeSerialPort& port)>;
 
-    bool open(const platform::PortSettings& settings, QString* reason) override;
+    bool open(const platform::PortSettings& settings, QString* reason) override
+    {
+        settings_ = settings;
+        if (openRefused_ && reason)
+            *reason = QStringLiteral("refused by the test");
+        failed_ = failed_ && openRefused_;
+        return open_ = !openRefused_;
+    }
     void close() override { open_ = false; }
     bool isOpen() const override { return open_; }
-    bool write(const QByteArray& bytes) override;
-    QByteArray readAllPending() override;
+    bool write(const QByteArray& bytes) override
+    {
+        if (!open_ || failed_)
+            return false;
+        writes_.append(bytes);
+        if (responder_)
+            responder_(bytes, *this);
+        return true;
+    }
+    QByteArray readAllPending() override { return std::exchange(received_, {}); }
     qint64 pendingCount() override { return received_.size(); }
     bool hasFailed() const override { return failed_; }
 
@@ -30,7 +46,7 @@ public:
 
     // One entry per write call, in order.
     const QList<QByteArray>& writes() const { return writes_; }
-    QByteArray allWritten() const;
+    QByteArray allWritten() const { return writes_.join(); }
     void clearWrites() { writes_.clear(); }
     const platform::PortSettings& lastSettings() const { return settings_; }
 

@@ -14,17 +14,9 @@ public:
         app::MessageIcon icon;
     };
 
-    void setStatusText(const QString& text) override
-    {
-        status_ = text;
-        statusHistory.append(text);
-    }
-    QString statusText() const override { return status_; }
-    void setPercent(int, const QString& text) override
-    {
-        percent = text;
-        percentHistory.append(text);
-    }
+    void setStatusText(const QString& text) override { statusHistory.append(text); }
+    QString statusText() const override { return statusHistory.value(statusHistory.size() - 1); }
+    void setPercent(int, const QString& text) override { percentHistory.append(text); }
     void notRespondingBox() override
     {
         ++notResponding;
@@ -36,15 +28,11 @@ public:
         events.append(text);
     }
 
-    QString percent;
     QStringList statusHistory;
     QStringList percentHistory;
     QList<Box> boxes;
     QStringList events;  // message texts and "<not responding>", in order
     int notResponding = 0;
-
-private:
-    QString status_;
 };
 
 }  // namespace zandor::testing

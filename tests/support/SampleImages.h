@@ -4,18 +4,15 @@
 // protocol's codec, so a test compares the board with the file and not with our own decoding.
 
 #include "SimulatedTarget.h"
+#include "TestFiles.h"
 
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
 #include <QMap>
 
 namespace zandor::testing {
 
 inline QByteArray SampleBytes(const QString& name)
 {
-    QFile file(QDir(SamplesDir()).filePath(name));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return ReadTestFile(QDir(SamplesDir()).filePath(name));
 }
 
 inline QMap<quint32, quint8> ImageOf(const QByteArray& bytes, quint32 offset)

@@ -1,11 +1,9 @@
 #include "SimulatedTarget.h"
 
+#include "TestFiles.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTextStream>
 
 namespace zandor::testing {
 
@@ -14,7 +12,6 @@ namespace {
 constexpr int kStartLimitMs = 10000;  // the simulator prints "ready" within this
 constexpr int kStopLimitMs = 10000;   // and writes its dump and exits within this
 const QString kSimulatorName = QStringLiteral("zandor-sim");
-const QString kReadyWord = QStringLiteral("ready ");
 
 }  // namespace
 
@@ -23,10 +20,10 @@ QString SimulatorPath()
     const QString fromEnvironment = qEnvironmentVariable("ZANDOR_SIM");
     if (!fromEnvironment.isEmpty())
         return fromEnvironment;
-    // Test executables live in <build>/tests/<folder>/, benchmarks in <build>/bench/.
+    // Test executables live in <build>/tests/<folder>/ or one level deeper, benchmarks in
+    // <build>/bench/.
     const QDir here(QCoreApplication::applicationDirPath());
-    for (const QString& relative : {QStringLiteral("../../sim/"), QStringLiteral("../sim/"),
-                                    QStringLiteral("../../../sim/")}) {
+    for (const char* relative : {"../../sim/", "../sim/", "../../../sim/"}) {
         const QString candidate = here.absoluteFilePath(relative + kSimulatorName);
         if (QFileInfo(candidate).isExecutable())
             return QDir::cleanPath(candidate);
@@ -44,9 +41,7 @@ QString SamplesDir()
                            QStringLiteral("/../../samples"));
 }
 
-SimulatedTarget::SimulatedTarget(QStringList extraArgs) : extraArgs_(std::move(extraArgs))
-{
-}
+SimulatedTarget::SimulatedTarget(QStringList extraArgs) : extraArgs_(std::move(extraArgs)) {}
 
 SimulatedTarget::~SimulatedTarget()
 {
@@ -58,42 +53,24 @@ QString SimulatedTarget::devicePath() const
     return dir_.filePath(QStringLiteral("tty"));
 }
 
-bool SimulatedTarget::isRunning() const
-{
-    return process_.state() != QProcess::NotRunning;
-}
-
 bool SimulatedTarget::start()
 {
-    if (!dir_.isValid()) {
-        error_ = QStringLiteral("no temporary folder: ") + dir_.errorString();
-        return false;
-    }
-    QStringList arguments{QStringLiteral("--link"), devicePath(),
-                          QStringLiteral("--log"), dir_.filePath(QStringLiteral("sim.log")),
-                          QStringLiteral("--dump"), dir_.filePath(QStringLiteral("memory.txt"))};
-    arguments += extraArgs_;
+    const QStringList files{"--link", devicePath(), "--log", dir_.filePath("sim.log"),
+                            "--dump", dir_.filePath("memory.txt")};
     // Standard input stays a pipe: if this process dies, the simulator sees it close and ends.
-    process_.setProcessChannelMode(QProcess::SeparateChannels);
-    process_.start(SimulatorPath(), arguments);
-    if (!process_.waitForStarted(kStartLimitMs)) {
-        error_ = QStringLiteral("cannot start %1: %2").arg(SimulatorPath(), process_.errorString());
-        return false;
-    }
+    process_.start(SimulatorPath(), files + extraArgs_);
     const QDeadlineTimer deadline(kStartLimitMs);
     QByteArray output;
-    while (!deadline.hasExpired()) {
-        if (!process_.canReadLine() && !process_.waitForReadyRead(int(deadline.remainingTime())))
-            break;
+    while (process_.waitForReadyRead(int(deadline.remainingTime()))) {
         while (process_.canReadLine()) {
-            const QString line = QString::fromLocal8Bit(process_.readLine()).trimmed();
-            if (line.startsWith(kReadyWord))
+            const QByteArray line = process_.readLine();
+            if (line.startsWith("ready "))
                 return true;
-            output += line.toLocal8Bit() + '\n';
+            output += line;
         }
     }
-    error_ = QStringLiteral("the simulator did not get ready: %1 %2")
-                 .arg(QString::fromLocal8Bit(output),
+    error_ = QStringLiteral("%1 did not get ready (%2): %3 %4")
+                 .arg(SimulatorPath(), process_.errorString(), QString::fromLocal8Bit(output),
                       QString::fromLocal8Bit(process_.readAllStandardError()));
     stop();
     return false;
@@ -113,20 +90,13 @@ void SimulatedTarget::stop()
 QMap<quint32, quint8> SimulatedTarget::memory() const
 {
     QMap<quint32, quint8> memory;
-    QFile file(dir_.filePath(QStringLiteral("memory.txt")));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return memory;
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine().trimmed();
-        const int blank = line.indexOf(' ');
-        if (blank <= 0)
-            continue;
+    // One line per run of bytes: its start address and its bytes, in hexadecimal.
+    for (const QByteArray& line : ReadTestFile(dir_.filePath("memory.txt")).split('\n')) {
+        const QList<QByteArray> fields = line.split(' ');
         bool ok = false;
-        const quint32 start = line.left(blank).toUInt(&ok, 16);
-        if (!ok)
-            continue;
-        const QByteArray bytes = QByteArray::fromHex(line.mid(blank + 1));
-        for (int i = 0; i < bytes.size(); ++i)
+        const quint32 start = fields.value(0).toUInt(&ok, 16);
+        const QByteArray bytes = QByteArray::fromHex(fields.value(1));
+        for (int i = 0; ok && i < bytes.size(); ++i)
             memory.insert(start + quint32(i), quint8(bytes[i]));
     }
     return memory;
@@ -134,10 +104,8 @@ QMap<quint32, quint8> SimulatedTarget::memory() const
 
 QStringList SimulatedTarget::log() const
 {
-    QFile file(dir_.filePath(QStringLiteral("sim.log")));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return {};
-    return QString::fromLatin1(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QString text = QString::fromLatin1(ReadTestFile(dir_.filePath("sim.log")));
+    return text.split('\n', Qt::SkipEmptyParts);
 }
 
 }  // namespace zandor::testing

@@ -23,10 +23,8 @@ public:
     bool start();
     // Ends the simulator (SIGTERM) and waits for it, so the memory dump is written.
     void stop();
-    bool isRunning() const;
 
     QString devicePath() const;  // the link to the pseudo-terminal's device
-    QString folder() const { return dir_.path(); }
     QString errorText() const { return error_; }
 
     // The memory the board was programmed with, address to byte; call after stop().

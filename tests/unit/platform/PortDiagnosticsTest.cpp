@@ -1,10 +1,8 @@
 #include "platform/PortChecks.h"
 #include "platform/PortOpenError.h"
 #include "platform/SerialPortList.h"
+#include "support/TestFiles.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -14,18 +12,9 @@
 
 using namespace zandor::platform;
 
-namespace {
-
 using P = PortOpenProblem;
 using E = QSerialPort;
-
-bool MakeFile(const QString& path, const QByteArray& content = {})
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
-}
-
-}  // namespace
+using zandor::testing::WriteTestFile;
 
 TEST(PortOpenError, ReasonNamesThePortAndSaysWhyWithTheFix)
 {
@@ -38,11 +27,8 @@ TEST(PortOpenError, ReasonNamesThePortAndSaysWhyWithTheFix)
          "port /dev/ttyUSB0: permission denied: "
          "add your user to the group uucp, then log in again"},
         {{P::InUse, 1, usb, {}}, "COM1 = /dev/ttyUSB0: is in use by another program"},
-        {{P::InUse, 0, usb, {}}, "port /dev/ttyUSB0: is in use by another program"},
         {{P::NotFound, 1, usb, {}},
          "COM1 = /dev/ttyUSB0: does not exist: is the adapter plugged in?"},
-        {{P::NotFound, 0, usb, {}},
-         "port /dev/ttyUSB0: does not exist: is the adapter plugged in?"},
         {{P::BadHandshaking, 1, usb, "-1"},
          "COM1 = /dev/ttyUSB0: handshaking code -1 is not supported"},
         {{P::BadSettings, 2, "/dev/ttyS1", "38400,X,8,1"},
@@ -83,7 +69,7 @@ TEST(SerialPortList, ByIdLinksAndMappingsFollowLinksToTheSameDevice)
     const QString byId = dev + "/by-id";
     ASSERT_TRUE(QDir().mkpath(byId));
     for (const char* name : {"/ttyUSB0", "/ttyUSB1", "/ttyX"})
-        ASSERT_TRUE(MakeFile(dev + name));
+        ASSERT_TRUE(WriteTestFile(dev + name));
     ASSERT_TRUE(QFile::link(dev + "/ttyUSB1", byId + "/usb-Maker_B-if00-port0"));
     ASSERT_TRUE(QFile::link(dev + "/ttyUSB0", byId + "/usb-Maker_A-if00-port0"));
     ASSERT_TRUE(QFile::link(dev + "/ttyX", dev + "/ttyLINK"));
@@ -92,12 +78,9 @@ TEST(SerialPortList, ByIdLinksAndMappingsFollowLinksToTheSameDevice)
     EXPECT_EQ(ByIdLinkFor(dev + "/ttyX", byId), QString());
     EXPECT_EQ(ByIdLinkFor(dev + "/ttyUSB0", dir.filePath("none")), QString());
 
-    const QMap<int, QString> mappings{{1, byId + "/usb-Maker_A-if00-port0"},
-                                      {2, dev + "/ttyUSB1"},
-                                      {3, dev + "/ttyUSB0"},
-                                      {4, dev + "/ttyLINK"},
-                                      {5, dev + "/ttyGONE"},
-                                      {6, "/dev/zandor-no-such-tty"}};
+    const QMap<int, QString> mappings{{1, byId + "/usb-Maker_A-if00-port0"}, {2, dev + "/ttyUSB1"},
+                                      {3, dev + "/ttyUSB0"}, {4, dev + "/ttyLINK"},
+                                      {5, dev + "/ttyGONE"}, {6, "/dev/zandor-no-such-tty"}};
     EXPECT_EQ(PortsNaming(dev + "/ttyUSB0", mappings), (QList<int>{1, 3}));
     EXPECT_EQ(PortsNaming("/dev/zandor-no-such-tty", mappings), QList<int>{6});  // as written
 
@@ -139,9 +122,8 @@ TEST(PortChecks, APseudoTerminalNobodyHoldsIsUsableWithoutLowLatency)
 TEST(PortChecks, FindsAProcessByItsName)
 {
     QTemporaryDir proc;
-    ASSERT_TRUE(QDir().mkpath(proc.filePath("412")) && QDir().mkpath(proc.filePath("self")));
-    ASSERT_TRUE(MakeFile(proc.filePath("412/comm"), "ModemManager\n"));
-    ASSERT_TRUE(MakeFile(proc.filePath("self/comm"), "bash\n"));
+    ASSERT_TRUE(WriteTestFile(proc.filePath("412/comm"), "ModemManager\n"));
+    ASSERT_TRUE(WriteTestFile(proc.filePath("self/comm"), "bash\n"));
     EXPECT_TRUE(IsProcessRunning("ModemManager", proc.path()));
     EXPECT_FALSE(IsProcessRunning("bash", proc.path()));  // not a process number
     EXPECT_FALSE(IsProcessRunning("Modem", proc.path()));

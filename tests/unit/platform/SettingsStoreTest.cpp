@@ -2,34 +2,22 @@
 #include "platform/IniFileBackup.h"
 #include "platform/QtSettingsStore.h"
 #include "platform/SettingsNameCodec.h"
+#include "support/TestFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSettings>
 #include <QStringConverter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace zandor::platform;
+using zandor::testing::ReadTestFile;
+using zandor::testing::WriteTestFile;
 
 namespace {
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
     QString ini() const { return dir_.filePath("Zandor/Zandor.ini"); }
-    QString fileText(const QString& path) const { return QString::fromUtf8(fileBytes(path)); }
-    QByteArray fileBytes(const QString& path) const
-    {
-        QFile file(path);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    void writeFile(const QString& path, const QByteArray& bytes)
-    {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(bytes);
-    }
     QStringList backups() const
     {
         return QFileInfo(ini()).dir().entryList({"Zandor.ini.bak*"}, QDir::Files, QDir::Name);
@@ -73,7 +61,7 @@ TEST_F(SettingsStoreTest, AwkwardNamesAndValuesSurviveWriteReadListAndDelete)
             store.writeKey(name, "x", "1");
         }
     }
-    EXPECT_TRUE(fileText(ini()).contains("[Plain_name-1.2]\nPlain_name-1.2="));
+    EXPECT_TRUE(ReadTestFile(ini()).contains("[Plain_name-1.2]\nPlain_name-1.2="));
     QtSettingsStore store(ini());
     EXPECT_EQ(store.readKey("a", "b", "none"), "none");  // "a/b" is no nested group
     for (const QString& name : kAwkwardNames) {
@@ -89,25 +77,31 @@ TEST_F(SettingsStoreTest, AwkwardNamesAndValuesSurviveWriteReadListAndDelete)
     }
 }
 
-TEST_F(SettingsStoreTest, SectionsAndKeysMatchWithoutLetterCase)
+TEST_F(SettingsStoreTest, SectionsAndKeysMatchWithoutLetterCaseAndKeepTheFirstSpelling)
 {
-    QtSettingsStore store(ini());
+    QtSettingsStore store(ini());  // its folder does not exist yet
+    store.setWriteFailureHandler([](const QString&) { ADD_FAILURE(); });
     store.writeKey("Workshop", "COMPort", "3");
     store.writeKey("WORKSHOP", "comPORT", "4");
     store.writeKey("wOrKsHoP", "Extra", "x");
-    EXPECT_FALSE(fileText(ini()).contains("WORKSHOP"));
+    store.writeKeys("WORKSHOP", {{"comport", "5"}, {"New", "n"}, {"NEW", "m"}});  // one batch
+    store.writeKey("general", "ProfileLastUsed", "W");
+    EXPECT_FALSE(store.writeFailed());
+    EXPECT_EQ(ReadTestFile(ini()),
+              "[General]\nProfileLastUsed=W\n\n[Workshop]\nCOMPort=5\nExtra=x\nNew=m\n");
     EXPECT_EQ(QtSettingsStore(ini()).readSection("WorkShop"),
-              KeyValueList({{"COMPort", "4"}, {"Extra", "x"}}));
+              KeyValueList({{"COMPort", "5"}, {"Extra", "x"}, {"New", "m"}}));
     store.deleteKey("workshop", "COMPORT");
-    EXPECT_EQ(SortedKeys(store.readSection("Workshop")), QStringList{"Extra"});
+    EXPECT_EQ(SortedKeys(store.readSection("Workshop")), QStringList({"Extra", "New"}));
     store.deleteSection("WORKSHOP");
     EXPECT_EQ(store.readKey("Workshop", "Extra", "gone"), "gone");
 }
 
 TEST_F(SettingsStoreTest, HandEditedFileWithGeneralSpellingsCommasAndTwoCases)
 {
-    writeFile(ini(), "[General]\nProfileLastUsed=W\n[%General]\nCOM1=/dev/ttyUSB0\n"
-                     "[Workshop]\nCOMSettings=38400,N,8,1\nCOMPort=1\n[workshop]\ncomport=2\n");
+    ASSERT_TRUE(WriteTestFile(ini(), "[General]\nProfileLastUsed=W\n[%General]\nCOM1=/dev/ttyUSB0\n"
+                                     "[Workshop]\nCOMSettings=38400,N,8,1\nCOMPort=1\n"
+                                     "[workshop]\ncomport=2\n"));
     {
         QtSettingsStore store(ini());
         EXPECT_EQ(store.readKey("Workshop", "COMSettings", ""), "38400,N,8,1");
@@ -131,17 +125,6 @@ TEST_F(SettingsStoreTest, HandEditedFileWithGeneralSpellingsCommasAndTwoCases)
     EXPECT_EQ(reread.readKey("Workshop", "COMSettings", ""), "38400,N,8,1");
 }
 
-TEST_F(SettingsStoreTest, WriteKeysKeepsStoredSpellingsWithinOneBatch)
-{
-    writeFile(ini(), "[workshop]\ncomport=2\n");
-    QtSettingsStore(ini()).writeKeys("WORKSHOP", {{"COMPort", "5"}, {"New", "n"}, {"NEW", "m"}});
-    QSettings raw(ini(), QSettings::IniFormat);
-    EXPECT_EQ(raw.childGroups(), QStringList{"workshop"});
-    EXPECT_EQ(raw.allKeys(), QStringList({"workshop/New", "workshop/comport"}));
-    EXPECT_EQ(raw.value("workshop/comport").toString(), "5");
-    EXPECT_EQ(raw.value("workshop/New").toString(), "m");
-}
-
 TEST_F(SettingsStoreTest, FileWithAByteOrderMarkIsReadAndItsOriginalKept)
 {
     const QString text = "[Profiles]\r\nDefault=Default\r\nBänk=Bänk\r\n"
@@ -152,13 +135,13 @@ TEST_F(SettingsStoreTest, FileWithAByteOrderMarkIsReadAndItsOriginalKept)
         QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
         const QByteArray original = encoder(text);
         QFile::remove(ini() + ".bak");
-        writeFile(ini(), original);
+        ASSERT_TRUE(WriteTestFile(ini(), original));
         QtSettingsStore store(ini());
         EXPECT_EQ(store.readSection("profiles"),
                   KeyValueList({{"Bänk", "Bänk"}, {"Default", "Default"}}));
         EXPECT_EQ(store.readKey("Bänk", "COMPort", ""), "2");
         EXPECT_EQ(store.readKey("Default", "COMPort", ""), "1");
-        EXPECT_EQ(fileBytes(ini() + ".bak"), original);
+        EXPECT_EQ(ReadTestFile(ini() + ".bak"), original);
     }
 }
 
@@ -169,7 +152,7 @@ TEST_F(SettingsStoreTest, UnreadableFileIsCopiedBeforeItsFirstWrite)
     const struct {
         const char* what;
         QByteArray contents;
-        QByteArray earlierCopy;  // in Zandor.ini.bak before the run; none when empty
+        QByteArray bak;  // in Zandor.ini.bak before the run; none when empty
         QStringList backups;
     } cases[] = {
         {"not UTF-8", latin1, "", {"Zandor.ini.bak"}},
@@ -180,18 +163,17 @@ TEST_F(SettingsStoreTest, UnreadableFileIsCopiedBeforeItsFirstWrite)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         QDir(QFileInfo(ini()).absolutePath()).removeRecursively();
-        writeFile(ini(), c.contents);
-        if (!c.earlierCopy.isEmpty())
-            writeFile(ini() + ".bak", c.earlierCopy);
+        ASSERT_TRUE(WriteTestFile(ini(), c.contents));
+        ASSERT_TRUE(c.bak.isEmpty() || WriteTestFile(ini() + ".bak", c.bak));
         QtSettingsStore store(ini());
         store.setWriteFailureHandler([](const QString& m) { ADD_FAILURE() << qPrintable(m); });
         store.readSection("Default");
-        EXPECT_EQ(backups().size(), c.earlierCopy.isEmpty() ? 0 : 1);  // reading copies nothing
+        EXPECT_EQ(backups().size(), c.bak.isEmpty() ? 0 : 1);  // reading copies nothing
         store.writeKey("General", "ProfileLastUsed", "Default");
         store.writeKey("General", "COM1", "/dev/ttyUSB0");
         EXPECT_EQ(backups(), c.backups);
-        EXPECT_EQ(fileBytes(ini() + ".bak"), c.earlierCopy.isEmpty() ? c.contents : c.earlierCopy);
-        EXPECT_EQ(fileBytes(QFileInfo(ini()).dir().filePath(c.backups.last())), c.contents);
+        EXPECT_EQ(ReadTestFile(ini() + ".bak"), c.bak.isEmpty() ? c.contents : c.bak);
+        EXPECT_EQ(ReadTestFile(QFileInfo(ini()).dir().filePath(c.backups.last())), c.contents);
         EXPECT_EQ(QSettings(ini(), QSettings::IniFormat).value("COM1").toString(), "/dev/ttyUSB0");
     }
 }
@@ -199,16 +181,16 @@ TEST_F(SettingsStoreTest, UnreadableFileIsCopiedBeforeItsFirstWrite)
 TEST_F(SettingsStoreTest, UnreadableFileWithoutRoomForACopyIsLeftAlone)
 {
     const QByteArray original = "[Default]\nName=B\xe4nk\n";
-    writeFile(ini(), original);
-    writeFile(ini() + ".bak", "older");
+    ASSERT_TRUE(WriteTestFile(ini(), original));
+    ASSERT_TRUE(WriteTestFile(ini() + ".bak", "older"));
     for (int number = 1; number <= kMaxIniBackupNumber; ++number)
-        writeFile(ini() + ".bak." + QString::number(number), "older");
+        ASSERT_TRUE(WriteTestFile(ini() + ".bak." + QString::number(number), "older"));
     QtSettingsStore store(ini());
     QStringList messages;
     store.setWriteFailureHandler([&](const QString& message) { messages << message; });
     store.writeKey("General", "ProfileLastUsed", "Default");
     store.deleteSection("Default");
-    EXPECT_EQ(fileBytes(ini()), original);
+    EXPECT_EQ(ReadTestFile(ini()), original);
     EXPECT_EQ(store.readKey("general", "profilelastused", ""), "Default");  // kept for this run
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains("cannot be read")) << messages[0].toStdString();
@@ -234,14 +216,6 @@ TEST_F(SettingsStoreTest, UnwritableStoreReportsOnceAndKeepsValuesForThisRun)
         EXPECT_EQ(store.readKey("default", "comsettings", ""), "9600,N,8,1");
         EXPECT_EQ(store.readKey("Default", "COMPort", "gone"), "gone");
     }
-    // A writable store creates its folder, never reports, and writes General as [General].
-    QtSettingsStore good(dir_.filePath("ok/Zandor.ini"));
-    good.setWriteFailureHandler([](const QString&) { ADD_FAILURE(); });
-    good.writeKey("A", "k", "v");
-    good.deleteSection("A");
-    good.writeKey("general", "ProfileLastUsed", "W");
-    EXPECT_FALSE(good.writeFailed());
-    EXPECT_EQ(fileText(dir_.filePath("ok/Zandor.ini")), "[General]\nProfileLastUsed=W\n");
 }
 
 TEST(SettingsStorePaths, DefaultIniPathFollowsXdgConfigHomeAndExecutableName)

@@ -1,6 +1,5 @@
 #include "ProtocolFixture.h"
 
-#include <QCryptographicHash>
 #include <numeric>
 
 using ApplicationTest = ProtocolTest;
@@ -21,7 +20,7 @@ TEST_F(ApplicationTest, SRecordLinesGoOutAsRecordsWhateverTheLineEnds)
         port.clearWrites();
         EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::Done);
         EXPECT_EQ(port.writes(), expected);
-        EXPECT_EQ(report.percent, QStringLiteral("100%"));
+        EXPECT_EQ(report.percentHistory.last(), QStringLiteral("100%"));
         EXPECT_EQ(report.statusText(), QStringLiteral("CPU: Sending Appl.sre, Done"));
     }
     EXPECT_TRUE(report.events.isEmpty());
@@ -51,7 +50,7 @@ TEST_F(ApplicationTest, ARefusedRecordOrAStopEndsTheDownloadWhereTheTargetStands
     EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::Refused);  // empty offset: address 0
     ASSERT_EQ(port.writes().size(), 3);
     EXPECT_EQ(port.writes()[0].mid(3, 4), Bytes({0, 0, 0, 0}));
-    EXPECT_EQ(report.percent, QStringLiteral("96%"));
+    EXPECT_EQ(report.percentHistory.last(), QStringLiteral("96%"));
     EXPECT_EQ(report.statusText(), QStringLiteral("CPU: Sending Appl.bin, Error"));
     EXPECT_EQ(report.events, QStringList({"Chip Program Failure : (23 #)", "<not responding>"}));
     EXPECT_EQ(view.ends.last().record, 3);
@@ -97,24 +96,6 @@ TEST_F(ApplicationTest, FilesNoLoaderTakesAreRefusedWholeBeforeAnythingIsSent)
     EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);
     EXPECT_TRUE(report.boxes.last().text.contains(QLatin1String("12G4")));
     EXPECT_TRUE(port.writes().isEmpty());
-}
-
-TEST_F(ApplicationTest, TheDownloadSendsTheImageAsCheckedWhateverHappensToTheFileMeanwhile)
-{
-    const QByteArray file = SLine('1', "1000", Bytes({1, 2})) + "\r\n" + SLine('9', "0000", "") + "\r\n";
-    writeFile("Appl.sre", file);
-    const ApplicationLoad load = LoadApplicationImage(profile, profiles::CpuFlashMemory);
-    ASSERT_TRUE(load.image);
-    for (const QByteArray& replaced : {QByteArray("S1 broken\n"), QByteArray()}) {
-        writeFile("Appl.sre", replaced);
-        acknowledgeEveryWrite();
-        port.clearWrites();
-        EXPECT_EQ(SendApplication(target, *load.image, profiles::CpuFlashMemory), Outcome::Done);
-        EXPECT_EQ(port.writes().size(), 2);
-        EXPECT_EQ(port.writes()[0], "S1" + Bytes({5, 0x10, 0, 1, 2, 0xE7}));
-    }
-    EXPECT_EQ(load.image->sha256.toHex(),
-              QCryptographicHash::hash(file, QCryptographicHash::Sha256).toHex());
 }
 
 TEST(ApplicationImage, SummaryCountsRecordTypesAndMergesTheRangesTheDataCovers)

@@ -47,13 +47,6 @@ TEST(Codec, DecodeLoaderLineTakesS1AndS2DataAndSkipsOtherTypes)
         EXPECT_FALSE(DecodeLoaderLine(bad).fault.isEmpty()) << bad;
 }
 
-TEST(Codec, A100ByteFileMakesS3RecordsWithCounts45hAnd29h)
-{
-    const QByteArray file(100, '\x5A');
-    EXPECT_EQ(ChunkToBinaryRecord(file.left(64), 0x8000), "S3" + Bytes({0x45, 0, 0, 0x80, 0}) + file.left(64));
-    EXPECT_EQ(ChunkToBinaryRecord(file.mid(64), 0x8040), "S3" + Bytes({0x29, 0, 0, 0x80, 0x40}) + file.mid(64));
-}
-
 TEST(Codec, ProgressPercentRoundsHalvesToEven)
 {
     for (auto [sent, total, text] : {std::tuple{1, 200, "0%"}, {3, 200, "2%"}, {5, 200, "2%"}, {0, 0, "100%"}})

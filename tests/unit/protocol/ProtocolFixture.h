@@ -4,12 +4,11 @@
 #include "support/FakeEventPump.h"
 #include "support/FakeSerialPort.h"
 #include "support/RecordingReporter.h"
+#include "support/TestFiles.h"
 #include "protocol/Module1.h"
 #include "protocol/ReplyCodes.h"
 #include "protocol/SRecordCodec.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -39,8 +38,7 @@ protected:
 
     void writeFile(const QString& name, const QByteArray& bytes)
     {
-        QFile file(dir.filePath(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        ASSERT_TRUE(WriteTestFile(dir.filePath(name), bytes));
     }
 
     // Reads the memory kind's application file into an image and downloads it.

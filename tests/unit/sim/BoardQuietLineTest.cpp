@@ -25,22 +25,11 @@ using Step = std::variant<std::string, Quiet>;  // bytes from the host, or quiet
 
 const std::string kZero(1, '\0');
 const std::string kId = "\xC5";
-
 // Bootstrap: the zero byte, the pre-loader, then the loader image.
-std::string Boot()
-{
-    return kZero + std::string(32, '\0') + std::string(kLoaderImageBytes, '\x5A');
-}
-
-// An S3 record storing one byte 77h at 00010000h.
-std::string DataRecord()
-{
-    const std::string body("\x00\x01\x00\x00\x77", 5);
-    unsigned sum = static_cast<unsigned>(body.size() + 1);
-    for (char c : body)
-        sum += static_cast<unsigned char>(c);
-    return "S3" + std::string(1, char(body.size() + 1)) + body + char(255 - sum % 256);
-}
+const std::string kBoot = kZero + std::string(32, '\0') + std::string(kLoaderImageBytes, '\x5A');
+// An S3 record storing one byte 77h at 00010000h; its checksum is FFh less the sum of the
+// count, address and data bytes (7Eh).
+const std::string kRecord("S3\x06\x00\x01\x00\x00\x77\x81", 9);
 
 struct Case {
     const char* name;
@@ -54,18 +43,17 @@ struct Case {
 
 TEST(BoardQuietLineTest, ZeroByteAfterADownloadAndTheNextBoard)
 {
-    const std::string boot = Boot(), record = DataRecord();
-    const std::string loaded = kId + "*", stored = loaded + "*";
+    const std::string loaded = kId + "*", stored = loaded + "*", storedThenId = stored + kId;
     const Case cases[] = {
-        {"zero byte is a reset", 0, false, {boot, record, kZero}, stored + kId, 1, 1},
-        {"no-reset ignores it", 0, true, {boot, record, kZero, Quiet{60000}}, stored, 1, 1},
+        {"zero byte is a reset", 0, false, {kBoot, kRecord, kZero}, storedThenId, 1, 1},
+        {"no-reset ignores it", 0, true, {kBoot, kRecord, kZero, Quiet{60000}}, stored, 1, 1},
         {"rearm: probes unanswered while the line is not quiet long enough", 500, false,
-         {boot, Quiet{400}, record, Quiet{300}, kZero, Quiet{199}, kZero}, stored, 1, 1},
+         {kBoot, Quiet{400}, kRecord, Quiet{300}, kZero, Quiet{199}, kZero}, stored, 1, 1},
         {"rearm: the probes do not hold the quiet off", 500, false,
-         {boot, Quiet{400}, record, Quiet{300}, kZero, Quiet{200}, kZero}, stored + kId, 2, 0},
-        {"rearm only after a record", 500, false, {boot, Quiet{60000}, kZero}, loaded + kId, 1, 0},
+         {kBoot, Quiet{400}, kRecord, Quiet{300}, kZero, Quiet{200}, kZero}, storedThenId, 2, 0},
+        {"rearm only after a record", 500, false, {kBoot, Quiet{60000}, kZero}, loaded + kId, 1, 0},
         {"a half record is dropped, then the board is swapped", 500, false,
-         {boot, record, "S3", Quiet{kQuietRecordMs}, kZero}, stored + kId, 2, 0},
+         {kBoot, kRecord, "S3", Quiet{kQuietRecordMs}, kZero}, storedThenId, 2, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -50,10 +50,7 @@ public:
         return *window;
     }
     template <typename T>
-    T* control(const char* name) const
-    {
-        return window->findChild<T*>(QLatin1String(name));
-    }
+    T* control(const char* name) const { return window->findChild<T*>(QLatin1String(name)); }
     void click(const char* name) const { control<QAbstractButton>(name)->click(); }
     QLineEdit* fileField() const { return control<QLineEdit>("txtC167ApplFile"); }
     // The status bar panel's text; panel 3 is the download's progress bar.

@@ -5,10 +5,10 @@
 #include "MainWindowHarness.h"
 
 #include "app/MainTiming.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -16,265 +16,239 @@
 
 using namespace zandor;
 using testing::MainWindowHarness;
-
-namespace {
-
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-}  // namespace
+using testing::WriteTestFile;
 
 class tst_frmMainCommands : public QObject {
     Q_OBJECT
 
 private slots:
-    void browseKeepsTheLastPathAndTheDirectory();
-    void dropTakesOneApplicationFileOnly();
-    void eraseProgramChecksTheSelectedMemorysFileFirst();
-    void eraseProgramShowsProgressAndTimes();
-    void closeRequestWaitsForTheRunningCommand();
-    void accessKeysRunTheirCommands();
-    void hexadecimalAddressFields();
-};
-
-void tst_frmMainCommands::browseKeepsTheLastPathAndTheDirectory()
-{
-    MainWindowHarness h;
-    QTemporaryDir elsewhere;
-    h.enterFolder();
-    h.start();
-    QString filter;
-    const QString chosen = elsewhere.filePath(QStringLiteral("Chosen.bin"));
-    auto browse = [&](const QString& answer) {  // an empty answer: the user cancels
-        h.window->setOpenFileDialog([&](QWidget*, const QString&, const QString& f) {
-            filter = f;
-            QDir::setCurrent(elsewhere.path());  // the user browsed to another folder
-            return answer;
-        });
-        h.click("cmdC167ApplFileBrowse");
-        QCOMPARE(QDir::currentPath(), QDir(h.dir.path()).canonicalPath());
-    };
-    browse({});
-    QCOMPARE(filter, QStringLiteral("S-Record File (*.sre);;Binary File (*.bin)"));
-    QCOMPARE(h.fileField()->text(), QStringLiteral("Appl.sre"));
-    browse(chosen);
-    QCOMPARE(h.window->currentProfile().C167ApplFile, chosen);
-    // A later cancel puts the last chosen path in again, here into another memory's field.
-    h.click("DataFlash");
-    browse({});
-    QCOMPARE(h.fileField()->text(), chosen);
-    QCOMPARE(h.window->currentProfile().AT45D0x1ApplFile, chosen);
-}
-
-void tst_frmMainCommands::dropTakesOneApplicationFileOnly()
-{
-    MainWindowHarness h;
-    h.start();
-    QWidget* window = h.window.get();
-    QLineEdit* field = h.fileField();
-    auto local = [](const char* name) { return QUrl::fromLocalFile(QString("/data/") + name); };
-    struct Drop {
-        QList<QUrl> urls;
-        QString text;
-        QWidget* onto;
-        bool busy;      // a command runs: the window is disabled
-        QString taken;  // empty: refused
-    };
-    // A file manager offers the URL as text too, which the field alone would insert.
-    const QString url = local("Image.BIN").toString();
-    const Drop drops[] = {
-        {{local("Appl.sre")}, {}, window, false, "/data/Appl.sre"},
-        {{local("Image.BIN")}, url, field, false, "/data/Image.BIN"},
-        {{local("One.sre"), local("Two.sre")}, {}, window, false, {}},
-        {{local("Notes.txt")}, {}, field, false, {}},
-        {{QUrl("https://example.com/Appl.sre")}, {}, window, false, {}},
-        {{}, "/data/Appl.sre", window, false, {}},
-        {{local("Appl.sre")}, {}, field, true, {}},
-    };
-    for (const Drop& drop : drops) {
-        field->setText(QStringLiteral("Before.sre"));
-        h.window->EnableControls(1, !drop.busy);
-        QMimeData data;
-        if (!drop.urls.isEmpty())
-            data.setUrls(drop.urls);
-        if (!drop.text.isEmpty())
-            data.setText(drop.text);
-        const auto actions = Qt::CopyAction | Qt::MoveAction;
-        QDragEnterEvent enter({1, 1}, actions, &data, Qt::LeftButton, Qt::NoModifier);
-        QDropEvent dropped(QPointF(1, 1), actions, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(drop.onto, &enter);
-        QCoreApplication::sendEvent(drop.onto, &dropped);
-
-        const QString expected = drop.taken.isEmpty() ? QStringLiteral("Before.sre") : drop.taken;
-        QVERIFY2(enter.isAccepted() == !drop.taken.isEmpty(), qPrintable(drop.urls.value(0).url()));
-        QCOMPARE(field->text(), expected);
-        QCOMPARE(h.window->currentProfile().C167ApplFile, expected);
+    void browseKeepsTheLastPathAndTheDirectory()
+    {
+        MainWindowHarness h;
+        QTemporaryDir elsewhere;
+        h.enterFolder();
+        h.start();
+        QString filter;
+        const QString chosen = elsewhere.filePath(QStringLiteral("Chosen.bin"));
+        auto browse = [&](const QString& answer) {  // an empty answer: the user cancels
+            h.window->setOpenFileDialog([&](QWidget*, const QString&, const QString& f) {
+                filter = f;
+                QDir::setCurrent(elsewhere.path());  // the user browsed to another folder
+                return answer;
+            });
+            h.click("cmdC167ApplFileBrowse");
+            QCOMPARE(QDir::currentPath(), QDir(h.dir.path()).canonicalPath());
+        };
+        browse({});
+        QCOMPARE(filter, QStringLiteral("S-Record File (*.sre);;Binary File (*.bin)"));
+        QCOMPARE(h.fileField()->text(), QStringLiteral("Appl.sre"));
+        browse(chosen);
+        QCOMPARE(h.window->currentProfile().C167ApplFile, chosen);
+        // A later cancel puts the last chosen path in again, here into another memory's field.
+        h.click("DataFlash");
+        browse({});
+        QCOMPARE(h.fileField()->text(), chosen);
+        QCOMPARE(h.window->currentProfile().AT45D0x1ApplFile, chosen);
     }
-}
 
-void tst_frmMainCommands::eraseProgramChecksTheSelectedMemorysFileFirst()
-{
-    MainWindowHarness h;
-    h.enterFolder();
-    WriteFile(QStringLiteral("Appl.sre"), "S00600004844521B\r\n");
-    h.start();
-    auto erase = [&] {
-        h.boxes.clear();
-        h.fakePort.clearWrites();
-        h.click("cmdC167EraseProgram");
-    };
+    void dropTakesOneApplicationFileOnly()
+    {
+        MainWindowHarness h;
+        h.start();
+        QWidget* window = h.window.get();
+        QLineEdit* field = h.fileField();
+        auto local = [](const char* name) { return QUrl::fromLocalFile(QString("/data/") + name); };
+        struct Drop {
+            QList<QUrl> urls;
+            QString text;
+            QWidget* onto;
+            bool busy;      // a command runs: the window is disabled
+            QString taken;  // empty: refused
+        };
+        // A file manager offers the URL as text too, which the field alone would insert.
+        const QString url = local("Image.BIN").toString();
+        const Drop drops[] = {
+            {{local("Appl.sre")}, {}, window, false, "/data/Appl.sre"},
+            {{local("Image.BIN")}, url, field, false, "/data/Image.BIN"},
+            {{local("One.sre"), local("Two.sre")}, {}, window, false, {}},
+            {{local("Notes.txt")}, {}, field, false, {}},
+            {{QUrl("https://example.com/Appl.sre")}, {}, window, false, {}},
+            {{}, "/data/Appl.sre", window, false, {}},
+            {{local("Appl.sre")}, {}, field, true, {}},
+        };
+        for (const Drop& drop : drops) {
+            field->setText(QStringLiteral("Before.sre"));
+            h.window->EnableControls(1, !drop.busy);
+            QMimeData data;
+            if (!drop.urls.isEmpty())
+                data.setUrls(drop.urls);
+            if (!drop.text.isEmpty())
+                data.setText(drop.text);
+            const auto actions = Qt::CopyAction | Qt::MoveAction;
+            QDragEnterEvent enter({1, 1}, actions, &data, Qt::LeftButton, Qt::NoModifier);
+            QDropEvent dropped(QPointF(1, 1), actions, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(drop.onto, &enter);
+            QCoreApplication::sendEvent(drop.onto, &dropped);
 
-    // External flash: its own file is missing, although the CPU flash file exists.
-    h.click("ExternalFlash");
-    erase();
-    QCOMPARE(h.boxTexts(), QStringList({testing::kFileError}));
-    QVERIFY(h.fakePort.writes().isEmpty());
-
-    // CPU flash: a file no loader takes, or no regular file, gets one box naming it before
-    // anything is erased; the name typed into the field is kept in the store all the same.
-    h.click("CpuFlash");
-    QVERIFY(mkfifo("fifo", 0600) == 0 && QDir().mkdir("folder"));
-    QFile huge("huge.bin");
-    QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(100 * 1024 * 1024));
-    WriteFile(QStringLiteral("Bad.sre"), "S00600004844521B\r\nS1130000FFFF\r\n");
-    WriteFile(QStringLiteral("Damaged.sre"), "S00600004844521C\r\nS9030000FC\r\n");
-    for (const char* name : {"Bad.sre", "Damaged.sre", "fifo", "folder", "huge.bin", "/dev/zero"}) {
-        h.fileField()->setText(QString::fromLatin1(name));
-        erase();
-        QCOMPARE(h.boxes.size(), 1);
-        QVERIFY2(h.boxes[0].text.contains(QLatin1String(name)), qPrintable(h.boxes[0].text));
-        QVERIFY(h.fakePort.writes().isEmpty());
-        QCOMPARE(h.stored("Default", "C167ApplFile"), QString::fromLatin1(name));
-        QVERIFY(h.window->isEnabled());
-    }
-    h.fileField()->setText(QStringLiteral("Appl.sre"));
-    WriteFile(QStringLiteral("Appl.sre"), "S00600004844521B\r\nS9030000FC\r\n");
-    erase();
-    QVERIFY(!h.boxTexts().contains(testing::kFileError));
-    QVERIFY(h.fakePort.allWritten().contains("SE\x03"));
-}
-
-void tst_frmMainCommands::eraseProgramShowsProgressAndTimes()
-{
-    QCOMPARE(app::EraseProgramTimingText(800'000'000, 20'400'000'000, 65536),
-             QStringLiteral("Erase 0.8 s, download 20.4 s, 3213 bytes/s"));
-
-    int records = 0;  // the download's records the board has seen
-    MainWindowHarness h;
-    h.enterFolder();
-    WriteFile(QStringLiteral("Appl.bin"), QByteArray(200, '\x11'));  // records: 64, 64, 64, 8 bytes
-    h.start();
-    QProgressBar* bar = h.progressBar();
-    QVERIFY(bar->text().isEmpty());
-    QVERIFY(bar->value() < bar->minimum());  // no fill
-    h.fileField()->setText(QStringLiteral("Appl.bin"));
-    QLabel* panel1 = h.control<QLabel>("staPanel1");
-
-    // The board acknowledges every write but the download's record `refused`.
-    auto run = [&](int refused) {
-        records = 0;
-        h.fakePort.setResponder([&records, refused](const QByteArray& written, auto& port) {
-            port.queueReceived(written.startsWith("S3") && ++records == refused ? "#" : "*");
-        });
-        h.click("cmdC167EraseProgram");
-    };
-    run(0);
-    QCOMPARE(h.panel(1), QStringLiteral("CPU: Sending Appl.bin, Done"));
-    QCOMPARE(h.panel(3), QStringLiteral("100%"));
-    QCOMPARE(bar->value(), 100);
-    const QRegularExpression times("^Erase \\d+\\.\\d s, download \\d+\\.\\d s, \\d+ bytes/s$");
-    QVERIFY2(times.match(panel1->toolTip()).hasMatch(), qPrintable(panel1->toolTip()));
-
-    run(3);
-    QCOMPARE(h.panel(1), QStringLiteral("CPU: Sending Appl.bin, Error"));
-    QCOMPARE(h.panel(3), QStringLiteral("96%"));
-    QCOMPARE(bar->value(), 96);
-    QCOMPARE(panel1->toolTip(), QString());
-}
-
-void tst_frmMainCommands::closeRequestWaitsForTheRunningCommand()
-{
-    MainWindowHarness h;
-    h.start(QStringLiteral("/PDefault"));
-    bool closedInWait = true, portOpenInWait = false, asked = false;
-    h.fakePump.onWait = [&](qint64) {
-        if (!std::exchange(asked, true)) {
-            closedInWait = h.window->close();
-            portOpenInWait = h.fakePort.isOpen();
+            const QString expected = drop.taken.isEmpty() ? QString("Before.sre") : drop.taken;
+            QVERIFY2(enter.isAccepted() == !drop.taken.isEmpty(),
+                     qPrintable(drop.urls.value(0).url()));
+            QCOMPARE(field->text(), expected);
+            QCOMPARE(h.window->currentProfile().C167ApplFile, expected);
         }
-    };
-    h.click("cmdReset");
-    QVERIFY(!closedInWait);
-    QVERIFY(portOpenInWait);
-    QVERIFY(!h.window->hasShutDown());
-    // Once the command has ended the close goes through, with the normal shutdown.
-    h.fakePump.onWait = {};
-    QCoreApplication::processEvents();
-    QVERIFY(h.window->hasShutDown());
-    QVERIFY(!h.fakePort.isOpen());
-    QCOMPARE(h.stored("General", "ProfileLastUsed"), QStringLiteral("Default"));
-
-    // The same for a close under the start-up's box.
-    MainWindowHarness h2;
-    h2.onBox = [&](const ui::MessageBoxRequest&) { h2.window->close(); };
-    h2.start();
-    QVERIFY(!h2.window->hasShutDown());
-    QCoreApplication::processEvents();
-    QVERIFY(h2.window->hasShutDown());
-}
-
-void tst_frmMainCommands::accessKeysRunTheirCommands()
-{
-    MainWindowHarness h;
-    h.enterFolder();  // no application file here
-    app::frmMain& w = h.start();
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-
-    // A button's access key clicks it the animated way, once the event loop runs.
-    h.boxes.clear();
-    QSignalSpy resetClicked(h.control<QPushButton>("cmdReset"), &QPushButton::clicked);
-    QTest::keyClick(&w, Qt::Key_R, Qt::AltModifier);
-    QVERIFY(resetClicked.wait());
-    QCOMPARE(h.boxTexts(), QStringList({testing::kNotResponding}));
-
-    h.boxes.clear();
-    QSignalSpy eraseClicked(h.control<QPushButton>("cmdC167EraseProgram"), &QPushButton::clicked);
-    QTest::keyClick(&w, Qt::Key_A, Qt::AltModifier);
-    QVERIFY(eraseClicked.wait());
-    QCOMPARE(h.boxTexts(), QStringList({testing::kFileError}));
-}
-
-void tst_frmMainCommands::hexadecimalAddressFields()
-{
-    MainWindowHarness h;
-    h.start();
-    for (const char* name : {"txtMonitorAddressFrom", "txtMonitorAddressTo"}) {
-        auto* field = h.control<QLineEdit>(name);
-        for (Qt::Key refused : {Qt::Key_G, Qt::Key_Minus, Qt::Key_Space, Qt::Key_X})
-            QTest::keyClick(field, refused);
-        QTest::keyClicks(field, QStringLiteral("7Cc"));
-        QCOMPARE(field->text(), QStringLiteral("7Cc"));
-
-        // Ctrl+V pastes nothing; a context-menu paste keeps only the hexadecimal digits.
-        QApplication::clipboard()->setText(QStringLiteral("ab-12"));
-        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(field->text(), QStringLiteral("7Cc"));
-        field->clear();
-        field->insert(QStringLiteral("x1 y2"));
-        QCOMPARE(field->text(), QStringLiteral("12"));
-        QTest::keyClicks(field, QStringLiteral("3456A"));  // the seventh digit is refused
-        QCOMPARE(field->text(), QStringLiteral("123456"));
-        // Delete arrives with the character 7Fh under X11 and still deletes.
-        QTest::keyClick(field, Qt::Key_Home);
-        QTest::sendKeyEvent(QTest::Click, field, Qt::Key_Delete, QString(QChar(0x7F)), Qt::NoModifier);
-        QCOMPARE(field->text(), QStringLiteral("23456"));
     }
-}
+
+    void eraseProgramChecksTheSelectedMemorysFileFirst()
+    {
+        MainWindowHarness h;
+        h.enterFolder();
+        QVERIFY(WriteTestFile("Appl.sre", "S00600004844521B\r\n"));
+        h.start();
+        auto erase = [&] {
+            h.boxes.clear();
+            h.fakePort.clearWrites();
+            h.click("cmdC167EraseProgram");
+        };
+
+        // External flash: its own file is missing, although the CPU flash file exists.
+        h.click("ExternalFlash");
+        erase();
+        QCOMPARE(h.boxTexts(), QStringList({testing::kFileError}));
+        QVERIFY(h.fakePort.writes().isEmpty());
+
+        // CPU flash: a file no loader takes, no regular file or one too large gets one box
+        // naming it before anything is erased; the name typed in is stored all the same.
+        h.click("CpuFlash");
+        QVERIFY(mkfifo("fifo", 0600) == 0);
+        QFile huge("huge.bin");
+        QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(100 * 1024 * 1024));
+        QVERIFY(WriteTestFile("Damaged.sre", "S00600004844521C\r\nS9030000FC\r\n"));
+        for (const char* name : {"Damaged.sre", "fifo", "huge.bin"}) {
+            h.fileField()->setText(QString::fromLatin1(name));
+            erase();
+            QCOMPARE(h.boxes.size(), 1);
+            QVERIFY2(h.boxes[0].text.contains(QLatin1String(name)), qPrintable(h.boxes[0].text));
+            QVERIFY(h.fakePort.writes().isEmpty());
+            QCOMPARE(h.stored("Default", "C167ApplFile"), QString::fromLatin1(name));
+            QVERIFY(h.window->isEnabled());
+        }
+        h.fileField()->setText(QStringLiteral("Appl.sre"));
+        QVERIFY(WriteTestFile("Appl.sre", "S00600004844521B\r\nS9030000FC\r\n"));
+        erase();
+        QVERIFY(!h.boxTexts().contains(testing::kFileError));
+        QVERIFY(h.fakePort.allWritten().contains("SE\x03"));
+    }
+
+    void eraseProgramShowsProgressAndTimes()
+    {
+        QCOMPARE(app::EraseProgramTimingText(800'000'000, 20'400'000'000, 65536),
+                 QStringLiteral("Erase 0.8 s, download 20.4 s, 3213 bytes/s"));
+
+        MainWindowHarness h;
+        h.enterFolder();
+        // Four records: 64, 64, 64 and 8 bytes.
+        QVERIFY(WriteTestFile("Appl.bin", QByteArray(200, '\x11')));
+        h.start();
+        QProgressBar* bar = h.progressBar();
+        QVERIFY(bar->text().isEmpty());
+        QVERIFY(bar->value() < bar->minimum());  // no fill
+        h.fileField()->setText(QStringLiteral("Appl.bin"));
+        QLabel* panel1 = h.control<QLabel>("staPanel1");
+
+        // The board acknowledges every write but the download's record `refused`.
+        auto run = [&](int refused) {
+            h.fakePort.setResponder([records = 0, refused](const QByteArray& w, auto& p) mutable {
+                p.queueReceived(w.startsWith("S3") && ++records == refused ? "#" : "*");
+            });
+            h.click("cmdC167EraseProgram");
+        };
+        run(0);
+        QCOMPARE(h.panel(1), QStringLiteral("CPU: Sending Appl.bin, Done"));
+        QCOMPARE(h.panel(3), QStringLiteral("100%"));
+        QCOMPARE(bar->value(), 100);
+        const QRegularExpression times("^Erase \\d+\\.\\d s, download \\d+\\.\\d s, \\d+ bytes/s$");
+        QVERIFY2(times.match(panel1->toolTip()).hasMatch(), qPrintable(panel1->toolTip()));
+
+        run(3);
+        QCOMPARE(h.panel(1), QStringLiteral("CPU: Sending Appl.bin, Error"));
+        QCOMPARE(h.panel(3), QStringLiteral("96%"));
+        QCOMPARE(bar->value(), 96);
+        QCOMPARE(panel1->toolTip(), QString());
+    }
+
+    void closeRequestWaitsForTheRunningCommand()
+    {
+        MainWindowHarness h;
+        h.start(QStringLiteral("/PDefault"));
+        bool closedInWait = true, portOpenInWait = false, asked = false;
+        h.fakePump.onWait = [&](qint64) {
+            if (!std::exchange(asked, true)) {
+                closedInWait = h.window->close();
+                portOpenInWait = h.fakePort.isOpen();
+            }
+        };
+        h.click("cmdReset");
+        QVERIFY(!closedInWait);
+        QVERIFY(portOpenInWait);
+        QVERIFY(!h.window->hasShutDown());
+        // Once the command has ended the close goes through, with the normal shutdown.
+        h.fakePump.onWait = {};
+        QCoreApplication::processEvents();
+        QVERIFY(h.window->hasShutDown());
+        QVERIFY(!h.fakePort.isOpen());
+        QCOMPARE(h.stored("General", "ProfileLastUsed"), QStringLiteral("Default"));
+
+        // The same for a close under the start-up's box.
+        MainWindowHarness h2;
+        h2.onBox = [&](const ui::MessageBoxRequest&) { h2.window->close(); };
+        h2.start();
+        QVERIFY(!h2.window->hasShutDown());
+        QCoreApplication::processEvents();
+        QVERIFY(h2.window->hasShutDown());
+    }
+
+    void accessKeysRunTheirCommands()
+    {
+        MainWindowHarness h;
+        h.enterFolder();  // no application file here
+        app::frmMain& w = h.start();
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+
+        // A button's access key clicks it the animated way, once the event loop runs.
+        const std::tuple<Qt::Key, const char*, QString> keys[] = {
+            {Qt::Key_R, "cmdReset", testing::kNotResponding},
+            {Qt::Key_A, "cmdC167EraseProgram", testing::kFileError}};
+        for (const auto& [key, button, box] : keys) {
+            h.boxes.clear();
+            QSignalSpy clicked(h.control<QPushButton>(button), &QPushButton::clicked);
+            QTest::keyClick(&w, key, Qt::AltModifier);
+            QVERIFY(clicked.wait());
+            QCOMPARE(h.boxTexts(), QStringList({box}));
+        }
+    }
+
+    void hexadecimalAddressFields()
+    {
+        MainWindowHarness h;
+        h.start();
+        for (const char* name : {"txtMonitorAddressFrom", "txtMonitorAddressTo"}) {
+            auto* field = h.control<QLineEdit>(name);
+            // Ctrl+V pastes nothing; a context-menu paste keeps only the hexadecimal digits.
+            QApplication::clipboard()->setText(QStringLiteral("ab-12"));
+            QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+            QVERIFY(field->text().isEmpty());
+            field->insert(QStringLiteral("x1 y2"));
+            QCOMPARE(field->text(), QStringLiteral("12"));
+            QTest::keyClicks(field, QStringLiteral("3456A"));  // the seventh digit is refused
+            QCOMPARE(field->text(), QStringLiteral("123456"));
+            // Delete arrives with the character 7Fh under X11 and still deletes.
+            QTest::keyClick(field, Qt::Key_Home);
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_Delete, QStringLiteral("\x7F"), {});
+            QCOMPARE(field->text(), QStringLiteral("23456"));
+        }
+    }
+};
 
 QTEST_MAIN(tst_frmMainCommands)
 #include "tst_frmMainCommands.moc"

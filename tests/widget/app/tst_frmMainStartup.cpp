@@ -8,8 +8,6 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTabBar>
-#include <QTabWidget>
 
 using namespace zandor;
 using testing::MainWindowHarness;
@@ -18,117 +16,101 @@ class tst_frmMainStartup : public QObject {
     Q_OBJECT
 
 private slots:
-    void firstStartCreatesDefaultAndStaysUsable();
-    void commandLineProfile();
-    void portThatCannotOpenShowsItsBoxAndStaysUsable();
-    void monitorFrameStaysHidden();
+    void firstStartCreatesDefaultAndStaysUsable()
+    {
+        MainWindowHarness h;
+        bool visibleAtBox = false;
+        h.onBox = [&](const ui::MessageBoxRequest&) { visibleAtBox = h.window->isVisible(); };
+        app::frmMain& w = h.start();
+
+        QCOMPARE(w.windowTitle(), testing::kTitle + QStringLiteral(" using 'Default'"));
+        QCOMPARE(h.stored("Profiles", "Default"), QStringLiteral("Default"));
+        QCOMPARE(h.panel(2), QStringLiteral("V1.3, Build 3"));
+
+        // No target: the one not-responding box, captioned like the window, shown on screen.
+        QCOMPARE(h.boxTexts(), QStringList({testing::kNotResponding}));
+        QCOMPARE(h.boxes[0].caption, w.windowTitle());
+        QVERIFY(visibleAtBox);
+        QVERIFY(w.isEnabled());
+        QVERIFY(h.control<QRadioButton>("CpuFlash")->isChecked());
+        // The monitor frame stays hidden whatever memory is chosen.
+        for (const char* option : {"DataFlash", "ExternalFlash", "CpuFlash"}) {
+            h.click(option);
+            QVERIFY2(!h.control<QGroupBox>("fraMonitor")->isVisible(), option);
+        }
+    }
+
+    void commandLineProfile()
+    {
+        const QPair<QString, QString> cases[] = {
+            {"/p Workshop", "Workshop"}, {"PWorkshop", "Workshop"}, {"/Pone/Ptwo", "two"},
+            {"/x /PWork shop  /y", "Work shop"}, {"/P", ""}, {"/P    ", ""},
+            {"/x /debug", "unchanged"}};
+        for (const auto& [commandLine, name] : cases) {
+            profiles::ProfileData profile;
+            profile.Name = QStringLiteral("unchanged");
+            app::ParseCommandLine(commandLine, profile);
+            QCOMPARE(profile.Name, name);
+        }
+
+        MainWindowHarness h;
+        profiles::ProfileStore profiles(h.store);
+        profiles.EnsureDefaultProfile();
+        profiles.NewProfile(QStringLiteral("Workshop"));
+        h.store.writeKey("Workshop", "C167ApplFile", "Workshop.sre");
+        h.start(QStringLiteral("/PWorkshop /x"));
+        QCOMPARE(h.window->windowTitle(), testing::kTitle + QStringLiteral(" using 'Workshop'"));
+        QCOMPARE(h.fileField()->text(), QStringLiteral("Workshop.sre"));
+        QVERIFY(h.fakePort.isOpen());
+        QVERIFY(h.window->close());
+
+        // An empty profile name falls back to the one remembered at the close.
+        h.start(QStringLiteral("/P   "));
+        QCOMPARE(h.window->currentProfile().Name, QStringLiteral("Workshop"));
+        QVERIFY(h.window->close());
+
+        // An unknown one warns under the caption of the moment, which does not name it yet.
+        h.boxes.clear();
+        h.start(QStringLiteral("/PNowhere"));
+        QCOMPARE(h.boxes.value(0).text, "The Profile 'Nowhere' is not a valid Profile!");
+        QCOMPARE(h.boxes[0].caption, testing::kTitle);
+    }
+
+    void portThatCannotOpenShowsItsBoxAndStaysUsable()
+    {
+        MainWindowHarness h;
+        profiles::ProfileStore(h.store).EnsureDefaultProfile();
+        h.store.writeKey("Default", "COMPort", "3");
+        h.fakePort.setOpenRefused(true);
+        app::frmMain& w = h.start();
+
+        QCOMPARE(h.fakePort.lastSettings().portNumber, std::int16_t(3));
+        QCOMPARE(h.boxTexts(), QStringList({testing::kCommPortError, testing::kNotResponding}));
+        QCOMPARE(h.boxes[0].caption, testing::kTitle);
+        QCOMPARE(h.panel(1), QStringLiteral("refused by the test"));  // the port's reason
+        QVERIFY(!h.fakePort.isOpen());
+        QVERIFY(w.isEnabled());
+
+        // Reset on the closed port: the not-responding box again, the commands still usable.
+        h.boxes.clear();
+        h.click("cmdReset");
+        QCOMPARE(h.boxTexts(), QStringList({testing::kNotResponding}));
+        QVERIFY(h.control<QPushButton>("cmdReset")->isEnabled());
+        QVERIFY(h.control<QPushButton>("cmdC167EraseProgram")->isEnabled());
+
+        // The adapter is back: Reset opens the port by itself and reaches the target.
+        h.boxes.clear();
+        h.fakePort.setOpenRefused(false);
+        h.fakePort.setResponder([](const QByteArray& written, testing::FakeSerialPort& port) {
+            if (written == QByteArray(1, '\0'))
+                port.queueReceived(QByteArray(1, char(0xC5)));
+        });
+        h.click("cmdReset");
+        QVERIFY(h.fakePort.isOpen());
+        QVERIFY(!h.boxTexts().contains(testing::kNotResponding));
+        QVERIFY(!h.boxTexts().contains(testing::kCommPortError));
+    }
 };
-
-void tst_frmMainStartup::firstStartCreatesDefaultAndStaysUsable()
-{
-    MainWindowHarness h;
-    bool visibleAtBox = false;
-    h.onBox = [&](const ui::MessageBoxRequest&) { visibleAtBox = h.window->isVisible(); };
-    app::frmMain& w = h.start();
-
-    QCOMPARE(w.windowTitle(), QStringLiteral("Varnex Controller Programming Tool using 'Default'"));
-    QCOMPARE(h.stored("Profiles", "Default"), QStringLiteral("Default"));
-    QCOMPARE(h.panel(2), QStringLiteral("V1.3, Build 3"));
-
-    // No target: the one not-responding box, captioned like the window, shown on screen.
-    QCOMPARE(h.boxTexts(), QStringList({testing::kNotResponding}));
-    QCOMPARE(h.boxes[0].caption, w.windowTitle());
-    QVERIFY(visibleAtBox);
-    QVERIFY(w.isEnabled());
-    QVERIFY(h.control<QRadioButton>("CpuFlash")->isChecked());
-}
-
-void tst_frmMainStartup::commandLineProfile()
-{
-    const QPair<QString, QString> cases[] = {
-        {"/p Workshop", "Workshop"}, {"PWorkshop", "Workshop"}, {"/Pone/Ptwo", "two"},
-        {"/x /PWork shop  /y", "Work shop"}, {"/P", ""}, {"/P    ", ""}, {"/x /debug", "unchanged"}};
-    for (const auto& [commandLine, name] : cases) {
-        profiles::ProfileData profile;
-        profile.Name = QStringLiteral("unchanged");
-        app::ParseCommandLine(commandLine, profile);
-        QCOMPARE(profile.Name, name);
-    }
-
-    MainWindowHarness h;
-    profiles::ProfileStore profiles(h.store);
-    profiles.EnsureDefaultProfile();
-    profiles.NewProfile(QStringLiteral("Workshop"));
-    h.store.writeKey("Workshop", "C167ApplFile", "Workshop.sre");
-    h.start(QStringLiteral("/PWorkshop /x"));
-    QCOMPARE(h.window->windowTitle(), QStringLiteral("Varnex Controller Programming Tool using 'Workshop'"));
-    QCOMPARE(h.fileField()->text(), QStringLiteral("Workshop.sre"));
-    QVERIFY(h.fakePort.isOpen());
-    QVERIFY(h.window->close());
-    QVERIFY(!h.fakePort.isOpen());
-    QCOMPARE(h.stored("General", "ProfileLastUsed"), QStringLiteral("Workshop"));
-
-    // An empty profile name falls back to the remembered one.
-    h.start(QStringLiteral("/P   "));
-    QCOMPARE(h.window->currentProfile().Name, QStringLiteral("Workshop"));
-    QVERIFY(h.window->close());
-
-    // An unknown one warns under the caption of the moment, which does not name it yet.
-    h.boxes.clear();
-    h.start(QStringLiteral("/PNowhere"));
-    QCOMPARE(h.boxes.value(0).text, QStringLiteral("The Profile 'Nowhere' is not a valid Profile!"));
-    QCOMPARE(h.boxes[0].caption, testing::kTitle);
-}
-
-void tst_frmMainStartup::portThatCannotOpenShowsItsBoxAndStaysUsable()
-{
-    MainWindowHarness h;
-    profiles::ProfileStore(h.store).EnsureDefaultProfile();
-    h.store.writeKey("Default", "COMPort", "3");
-    h.fakePort.setOpenRefused(true);
-    app::frmMain& w = h.start();
-
-    QCOMPARE(h.fakePort.lastSettings().portNumber, std::int16_t(3));
-    QCOMPARE(h.boxTexts(), QStringList({testing::kCommPortError, testing::kNotResponding}));
-    QCOMPARE(h.boxes[0].caption, testing::kTitle);
-    QCOMPARE(h.panel(1), QStringLiteral("refused by the test"));  // the port's reason, after the box
-    QVERIFY(!h.fakePort.isOpen());
-    QVERIFY(w.isEnabled());
-
-    // Reset on the closed port: the not-responding box again.
-    h.boxes.clear();
-    h.click("cmdReset");
-    QCOMPARE(h.boxTexts(), QStringList({testing::kNotResponding}));
-    QVERIFY(h.control<QPushButton>("cmdReset")->isEnabled());
-    QVERIFY(h.control<QPushButton>("cmdC167EraseProgram")->isEnabled());
-
-    // The adapter is back: Reset opens the port by itself and reaches the target.
-    h.boxes.clear();
-    h.fakePort.setOpenRefused(false);
-    h.fakePort.setResponder([](const QByteArray& written, testing::FakeSerialPort& port) {
-        if (written == QByteArray(1, '\0'))
-            port.queueReceived(QByteArray(1, char(0xC5)));
-    });
-    h.click("cmdReset");
-    QVERIFY(h.fakePort.isOpen());
-    QVERIFY(!h.boxTexts().contains(testing::kNotResponding));
-    QVERIFY(!h.boxTexts().contains(testing::kCommPortError));
-}
-
-void tst_frmMainStartup::monitorFrameStaysHidden()
-{
-    MainWindowHarness h;
-    h.start();
-    auto* monitor = h.control<QGroupBox>("fraMonitor");
-    QVERIFY(!monitor->isVisible());
-    for (const char* option : {"DataFlash", "ExternalFlash", "CpuFlash"}) {
-        h.click(option);
-        QVERIFY2(!monitor->isVisible(), option);
-    }
-    QTabBar* tabs = h.control<QTabWidget>("Tab1")->tabBar();
-    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(0).center());
-    QVERIFY(!monitor->isVisible());
-}
 
 QTEST_MAIN(tst_frmMainStartup)
 #include "tst_frmMainStartup.moc"
