@@ -26,6 +26,13 @@ public:
     protocol::StepEndEvent lastEnd;
 };
 
+protocol::StepEvent IdentifyStep()
+{
+    protocol::StepEvent step;
+    step.phase = protocol::Phase::Identify;
+    return step;
+}
+
 }  // namespace
 
 BoardSession::BoardSession(const BoardJob& job, platform::ISettingsStore& store, ConsoleReporter& reporter)
@@ -82,7 +89,7 @@ int BoardSession::findBoard(std::optional<qint64> deadlineMs, QString* message)
         if (opened == kExitSuccess) {
             const protocol::Outcome outcome = protocol::IdentifyBootstrap(target);
             if (outcome == protocol::Outcome::Done) {
-                reporter_.onStep({protocol::Phase::Identify});
+                reporter_.onStep(IdentifyStep());
                 reporter_.onStepEnd(probes.lastEnd);
                 return kExitSuccess;
             }
@@ -98,7 +105,7 @@ int BoardSession::findBoard(std::optional<qint64> deadlineMs, QString* message)
                 *message = reason;
                 return kExitPortFailed;
             }
-            reporter_.onStep({protocol::Phase::Identify});
+            reporter_.onStep(IdentifyStep());
             if (probes.lastEnd.outcome == protocol::Outcome::WrongTarget)
                 reporter_.onReply(probes.lastReply);
             reporter_.onStepEnd(probes.lastEnd);

@@ -235,6 +235,8 @@ KeyValueList QtSettingsStore::readSection(const QString& section)
     QStringList seen;
     for (const QString& group : groupsOf(section)) {
         for (const QString& storedKey : childKeysOf(group)) {
+            if (storedKey.isEmpty())
+                continue;  // "=x" in a hand-edited file: no key QSettings can read back
             const QString key = DecodeSettingsName(storedKey);
             if (seen.contains(key, Qt::CaseInsensitive))
                 continue;  // a second spelling of a key already listed
