@@ -15,7 +15,7 @@ poll_interval_s=0.1               # between looks while waiting for something to
 display_wait_polls=100            # 10 s for Xvfb to name its display
 link_wait_polls=100               # 10 s for the simulated board's link
 loader_wait_polls=600             # 60 s for the window to start and load the loader
-window_wait_polls=100             # 10 s more for the window to be mapped
+window_wait_polls=600             # 60 s more for the window to be mapped on a busy machine
 window_title_start="Varnex Controller Programming Tool using"
 
 SUDO=""
@@ -177,7 +177,10 @@ find_window() {
                 | awk -v title="\"$window_title_start" 'index($0, title) { print $1; exit }')
   [ -n "$window_id" ]
 }
-wait_for "$window_wait_polls" find_window || fail "no window titled '$window_title_start ...'"
+wait_for "$window_wait_polls" find_window \
+  || fail "no window titled '$window_title_start ...'; windows: $(DISPLAY=$display xwininfo -root -tree \
+           | grep -c '"') named, window output: $(cat "$tmp/window.log"); windows named:
+$(DISPLAY=$display xwininfo -root -tree | grep '"' | head -n 20)"
 DISPLAY=$display xprop -id "$window_id" _NET_WM_ICON | grep -q "Icon (32 x 32)" \
   || fail "the window shows no 32 x 32 icon"
 wm_class=$(sed -n 's/^StartupWMClass=//p' "$desktop")
