@@ -133,21 +133,21 @@ std::unique_ptr<QtSettingsStore> QtSettingsStore::ReadOnly(const QString& iniFil
     QByteArray bytes;
     if (QFile file(iniFilePath); file.open(QIODevice::ReadOnly))
         bytes = file.readAll();
-    // QSettings reads only files: a converted copy in a folder of our own serves as one.
-    QTemporaryDir converted;
+    // QSettings reads only files: a converted copy in a folder of our own serves as one. A
+    // QSettings with nothing to write never opens its file for writing, and the store
+    // refuses every change, so the file is only ever read.
+    auto converted = std::make_unique<QTemporaryDir>();
     QString readFrom = iniFilePath;
-    if (const auto utf8 = Utf8FormOfIniFile(bytes); utf8 && converted.isValid()) {
-        readFrom = converted.filePath(QStringLiteral("converted.ini"));
+    if (const auto utf8 = Utf8FormOfIniFile(bytes); utf8 && converted->isValid()) {
+        readFrom = converted->filePath(QStringLiteral("converted.ini"));
         QFile copy(readFrom);
         if (!copy.open(QIODevice::WriteOnly) || copy.write(*utf8) != utf8->size())
             readFrom = iniFilePath;
     }
-    const QSettings file(readFrom, QSettings::IniFormat);
-    auto memory = std::make_unique<QSettings>(iniFilePath, MemoryOnlyFormat());
-    for (const QString& key : file.allKeys())
-        memory->setValue(key, file.value(key));
-    std::unique_ptr<QtSettingsStore> store(new QtSettingsStore(std::move(memory)));
+    std::unique_ptr<QtSettingsStore> store(
+        new QtSettingsStore(std::make_unique<QSettings>(readFrom, QSettings::IniFormat)));
     store->readOnly_ = true;
+    store->convertedCopy_ = std::move(converted);
     return store;
 }
 
@@ -216,7 +216,7 @@ void QtSettingsStore::writeKey(const QString& section, const QString& key, const
 
 void QtSettingsStore::writeKeys(const QString& section, const KeyValueList& pairs)
 {
-    if (pairs.isEmpty())
+    if (pairs.isEmpty() || readOnly_)
         return;
     keepOriginalBeforeChange();
     QList<StoredGroup> groups;
@@ -272,7 +272,7 @@ void QtSettingsStore::deleteSection(const QString& section)
 
 void QtSettingsStore::removePaths(const QStringList& paths)
 {
-    if (paths.isEmpty())
+    if (paths.isEmpty() || readOnly_)
         return;
     keepOriginalBeforeChange();
     for (const QString& path : paths)
@@ -313,10 +313,6 @@ bool QtSettingsStore::reopenRewrittenFile()
 
 void QtSettingsStore::commit()
 {
-    if (readOnly_) {
-        storedGroups_.reset();  // nothing is written: the changes live in memory only
-        return;
-    }
     settings_->sync();
     storedGroups_.reset();  // a sync also reads in what another program changed in the file
     bool failed = settings_->status() == QSettings::AccessError || !settings_->isWritable();

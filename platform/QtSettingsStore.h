@@ -9,6 +9,7 @@
 #include <optional>
 
 class QSettings;
+class QTemporaryDir;
 
 namespace zandor::platform {
 
@@ -49,8 +50,8 @@ public:
     // INI file of DefaultIniPath elsewhere.
     static std::unique_ptr<QtSettingsStore> ForApplication(const QString& appName);
     // The INI file as it stands, never changed: a file in another Unicode form is read
-    // without being converted, and writes stay in memory for this run. For readers such as
-    // the command line, which must leave the window's profiles alone.
+    // without being converted, and writes and deletes are refused. For readers such as the
+    // command line, which must leave the window's profiles alone.
     static std::unique_ptr<QtSettingsStore> ReadOnly(const QString& iniFilePath);
 
     void setWriteFailureHandler(WriteFailureHandler handler);
@@ -96,6 +97,7 @@ private:
     std::optional<QStringList> storedGroups_;
     bool keepOriginalBeforeChange_ = false;
     bool readOnly_ = false;
+    std::unique_ptr<QTemporaryDir> convertedCopy_;  // a read-only store's UTF-8 copy of its file
     WriteFailureHandler onWriteFailure_;
     bool writeFailed_ = false;
 };

@@ -136,6 +136,15 @@ TEST_F(SettingsStoreTest, FileWithAByteOrderMarkIsReadAndItsOriginalKept)
         const QByteArray original = encoder(text);
         QFile::remove(ini() + ".bak");
         ASSERT_TRUE(WriteTestFile(ini(), original));
+        // A reader such as the command line sees the same, and changes nothing at all.
+        const auto reader = QtSettingsStore::ReadOnly(ini());
+        reader->writeKey("General", "ProfileLastUsed", "Bänk");
+        reader->deleteSection("Default");
+        EXPECT_EQ(reader->readSection("profiles"), KeyValueList({{"Bänk", "Bänk"}, {"Default", "Default"}}));
+        EXPECT_EQ(reader->readKey("Default", "COMPort", ""), "1");
+        EXPECT_EQ(ReadTestFile(ini()), original);
+        EXPECT_TRUE(backups().isEmpty());
+
         QtSettingsStore store(ini());
         EXPECT_EQ(store.readSection("profiles"),
                   KeyValueList({{"Bänk", "Bänk"}, {"Default", "Default"}}));
@@ -143,6 +152,10 @@ TEST_F(SettingsStoreTest, FileWithAByteOrderMarkIsReadAndItsOriginalKept)
         EXPECT_EQ(store.readKey("Default", "COMPort", ""), "1");
         EXPECT_EQ(ReadTestFile(ini() + ".bak"), original);
     }
+    const QByteArray plain = text.toUtf8();
+    ASSERT_TRUE(WriteTestFile(ini(), plain));
+    QtSettingsStore::ReadOnly(ini())->writeKey("General", "ProfileLastUsed", "Bänk");
+    EXPECT_EQ(ReadTestFile(ini()), plain);
 }
 
 TEST_F(SettingsStoreTest, UnreadableFileIsCopiedBeforeItsFirstWrite)
