@@ -158,7 +158,9 @@ printf '[General]\nCOM1=%s\n' "$tmp/ttyZANDOR" > "$tmp/config/Zandor/Zandor.ini"
 # folder the window starts in. The entry's Exec takes no field codes, so splitting it at
 # blanks gives its command line.
 # shellcheck disable=SC2086
-(cd /usr/share/zandor/samples && DISPLAY=$display XDG_CONFIG_HOME="$tmp/config" exec $exec_line) \
+# A caller's QT_QPA_PLATFORM (offscreen, for the tests) would keep the window off the display.
+(cd /usr/share/zandor/samples && unset QT_QPA_PLATFORM \
+   && DISPLAY=$display XDG_CONFIG_HOME="$tmp/config" exec $exec_line) \
   >"$tmp/window.log" 2>&1 &
 window=$!
 pids+=("$window")

@@ -5,8 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
-export QT_QPA_PLATFORM=offscreen
-ctest --test-dir build --output-on-failure --timeout 300 -j 2
+QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure --timeout 300 -j 2
 # The Debian package: built, validated, installed, tried and removed again.
 bash scripts/check-package.sh
 # libFuzzer targets, about 30 s each: any crash, sanitizer report, leak or hang fails the run.
