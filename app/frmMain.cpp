@@ -7,6 +7,7 @@
 
 #include "manager/frmProfileProperties.h"
 #include "platform/ProductInfo.h"
+#include "profiles/MemoryFiles.h"
 #include "protocol/Module1.h"
 #include "protocol/Target.h"
 #include "ui/MessageBoxes.h"
@@ -224,14 +225,7 @@ int frmMain::SelectedMemoryKind() const
 
 QString& frmMain::selectedApplFile()
 {
-    switch (SelectedMemoryKind()) {
-    case profiles::CpuFlashMemory:
-        return CurrentProfile.C167ApplFile;
-    case profiles::ExternalFlashMemory:
-        return CurrentProfile.AMD29F0x0ApplFile;
-    default:
-        return CurrentProfile.AT45D0x1ApplFile;
-    }
+    return *profiles::FilesOfMemory(CurrentProfile, SelectedMemoryKind()).application;
 }
 
 void frmMain::ShowApplFileForMemory()

@@ -80,12 +80,6 @@ BoardRecord RecordOf(const BoardJob& job, int board, const BoardResult& result)
     return record;
 }
 
-QJsonObject ResultFields(const BoardJob& job, const BoardResult& result)
-{
-    QJsonObject fields{{"port", job.device}, {"records", result.records}};
-    return fields;
-}
-
 // One board, or board after board until Ctrl-C.
 int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, const BoardJob& job,
                  ConsoleReporter& reporter)
@@ -109,7 +103,7 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
         const QString done = result.exitCode == kExitSuccess
                                  ? QStringLiteral("done in %1 s").arg(result.seconds, 0, 'f', 1)
                                  : result.message;
-        reporter.result(result.exitCode, done, result.seconds, ResultFields(job, result));
+        reporter.result(result.exitCode, done, result.seconds, {{"port", job.device}, {"records", result.records}});
         return result.exitCode;
     }
 

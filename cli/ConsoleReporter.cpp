@@ -16,12 +16,6 @@ constexpr int kPercentPerPlainLine = 10;
 constexpr double kMillisecondsPerSecond = 1000.0;
 const QString kIdentifyText = QStringLiteral("Identifying the board");
 
-void WriteError(const QByteArray& bytes)
-{
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stderr);
-    std::fflush(stderr);
-}
-
 QString StepText(const protocol::StepEvent& event)
 {
     return event.statusText.isEmpty() ? kIdentifyText : event.statusText;
@@ -29,11 +23,17 @@ QString StepText(const protocol::StepEvent& event)
 
 }  // namespace
 
+void WriteNow(std::FILE* stream, const QByteArray& bytes)
+{
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    std::fflush(stream);
+}
+
+void PrintOut(const QString& text) { WriteNow(stdout, text.toLocal8Bit()); }
+
 void WriteJsonLine(const QJsonObject& object)
 {
-    const QByteArray line = QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fflush(stdout);
+    WriteNow(stdout, QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
 }
 
 ConsoleReporter::ConsoleReporter(Style style) : style_(std::move(style)) {}
@@ -41,13 +41,13 @@ ConsoleReporter::ConsoleReporter(Style style) : style_(std::move(style)) {}
 void ConsoleReporter::line(const QString& text)
 {
     endProgressLine();
-    WriteError(text.toLocal8Bit() + '\n');
+    WriteNow(stderr, text.toLocal8Bit() + '\n');
 }
 
 void ConsoleReporter::endProgressLine()
 {
     if (progressOpen_)
-        WriteError("\n");
+        WriteNow(stderr, "\n");
     progressOpen_ = false;
     SetProgressLineOpen(false);
 }
@@ -134,7 +134,7 @@ void ConsoleReporter::showProgressBar(const protocol::ProgressEvent& progress)
                             .arg(progress.total)
                             .arg(qRound(rate))
                             .arg(left);
-    WriteError(bar.toLocal8Bit());
+    WriteNow(stderr, bar.toLocal8Bit());
     progressOpen_ = true;
     SetProgressLineOpen(true);
 }

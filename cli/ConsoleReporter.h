@@ -41,7 +41,6 @@ public:
 
     // The last step end that was not Done, for the run's message.
     const protocol::StepEndEvent& lastFailure() const { return lastFailure_; }
-    bool failed() const { return lastFailure_.outcome != protocol::Outcome::Done; }
     bool jsonOutput() const { return style_.json; }
 
 private:
@@ -57,7 +56,11 @@ private:
     bool progressOpen_ = false;  // a progress line without its line end stands on the terminal
 };
 
-// Writes one compact JSON object and a line end to standard output, flushed.
+// Writes bytes to a stream at once (flushed), so lines of several processes never wait
+// in a buffer.
+void WriteNow(std::FILE* stream, const QByteArray& bytes);
+// A result for standard output: text, or one compact JSON object and a line end.
+void PrintOut(const QString& text);
 void WriteJsonLine(const QJsonObject& object);
 
 }  // namespace zandor::cli

@@ -72,9 +72,7 @@ int RunDoctor(const CliOptions& options)
         reporter.result(exitCode, failed ? QStringLiteral("a check failed") : QStringLiteral("nothing failed"), 0,
                         {{"port", device}, {"profile", profile->Name}, {"checks", rows}});
     } else {
-        const QByteArray bytes = text.toLocal8Bit();
-        std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-        std::fflush(stdout);
+        PrintOut(text);
     }
     return exitCode;
 }

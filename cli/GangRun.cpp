@@ -170,8 +170,7 @@ private:
             text += "\r\x1b[K" + QStringLiteral("%1  %2").arg(board->port, -16).arg(state).toLocal8Bit() + '\n';
         }
         drawnLines_ = int(boards_.size());
-        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
-        std::fflush(stderr);
+        WriteNow(stderr, text);
     }
 
     int summarize(double seconds)
@@ -202,11 +201,8 @@ private:
                                     {"message", board->message}});
         }
         const int exitCode = allOk ? kExitSuccess : kExitSomeBoardsFailed;
-        if (!options_.json && !options_.quiet) {
-            const QByteArray bytes = (table + failures).toLocal8Bit();
-            std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-            std::fflush(stdout);
-        }
+        if (!options_.json && !options_.quiet)
+            PrintOut(table + failures);
         const QString message = allOk ? QStringLiteral("every board succeeded")
                                       : QStringLiteral("some boards failed: see the summary");
         reporter_.result(exitCode, message, seconds, {{"boards", rows}});

@@ -18,13 +18,6 @@ namespace zandor::cli {
 
 namespace {
 
-void Print(const QString& text)
-{
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
 QString RangesText(const QList<protocol::AddressRange>& ranges)
 {
     QStringList parts;
@@ -81,7 +74,7 @@ int RunCheck(const CliOptions& options)
     if (binary)
         text += QStringLiteral("lands at:   %1 (offset %2)\n")
                     .arg(RangesText(summary.ranges), options.offset.value_or(QStringLiteral("0")));
-    Print(text);
+    PrintOut(text);
     return kExitSuccess;
 }
 
@@ -98,7 +91,7 @@ int RunProfiles(const CliOptions& options)
         if (options.json)
             reporter.result(kExitSuccess, QString(), 0, {{"profiles", QJsonArray::fromStringList(names)}});
         else
-            Print(names.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+            PrintOut(names.join(QLatin1Char('\n')) + QLatin1Char('\n'));
         return kExitSuccess;
     }
     CliOptions named = options;
@@ -119,7 +112,7 @@ int RunProfiles(const CliOptions& options)
     if (options.json)
         reporter.result(kExitSuccess, QString(), 0, {{"profile", profile->Name}, {"fields", fields}});
     else
-        Print(text);
+        PrintOut(text);
     return kExitSuccess;
 }
 
@@ -138,11 +131,11 @@ int RunPorts(const CliOptions& options)
                                      {"vid", port.vid}, {"pid", port.pid}, {"serial", port.serialNumber},
                                      {"com", com}});
         }
-        Print(QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
+        PrintOut(QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact)) + QLatin1Char('\n'));
         return kExitSuccess;
     }
     if (ports.isEmpty()) {
-        Print(QStringLiteral("no serial ports found\n"));
+        PrintOut(QStringLiteral("no serial ports found\n"));
         return kExitSuccess;
     }
     QString text;
@@ -168,7 +161,7 @@ int RunPorts(const CliOptions& options)
         if (!port.byId.isEmpty())
             text += QStringLiteral("    %1\n").arg(port.byId);
     }
-    Print(text);
+    PrintOut(text);
     return kExitSuccess;
 }
 

@@ -2,9 +2,9 @@
 
 #include "platform/ProductInfo.h"
 #include "platform/SerialPortList.h"
+#include "profiles/MemoryFiles.h"
 #include "profiles/ProfileSerialSettings.h"
 #include "profiles/ProfileStore.h"
-#include "protocol/ReplyCodes.h"
 
 #include <QRegularExpression>
 
@@ -18,25 +18,6 @@ bool IsRegistered(platform::ISettingsStore& store, const QString& name)
 {
     const QString missing = QStringLiteral("\x01missing");
     return store.readKey(profiles::kProfilesSection, name, missing) != missing;
-}
-
-struct MemoryFields {
-    QString* applFile;
-    QString* offset;
-};
-
-MemoryFields FieldsOf(profiles::ProfileData& profile, int memoryKind)
-{
-    switch (memoryKind) {
-    case profiles::ExternalFlashMemory:
-        return {&profile.AMD29F0x0ApplFile, &profile.AMD29F0x0ApplFileOffset};
-    case profiles::DataFlashMemory:
-        return {&profile.AT45D0x1ApplFile, &profile.AT45D0x1ApplFileOffset};
-    case profiles::DS1994Memory:
-        return {&profile.DS1994ApplFile, &profile.DS1994ApplFileOffset};
-    default:
-        return {&profile.C167ApplFile, &profile.C167ApplFileOffset};
-    }
 }
 
 }  // namespace
@@ -68,23 +49,6 @@ std::optional<profiles::ProfileData> SelectProfile(platform::ISettingsStore& sto
     return profile;
 }
 
-QString* LoaderFileOf(profiles::ProfileData& profile, int memoryKind)
-{
-    switch (memoryKind) {
-    case profiles::CpuFlashMemory:
-        return profile.ProcessorCode == QLatin1String(protocol::kProcessorCodeST10F168) ? &profile.C168LoaderFile
-                                                                                       : &profile.C167LoaderFile;
-    case profiles::ExternalFlashMemory:
-        return &profile.AMD29F0x0LoaderFile;
-    case profiles::DataFlashMemory:
-        return &profile.AT45D0x1LoaderFile;
-    case profiles::DS1994Memory:
-        return &profile.DS1994LoaderFile;
-    default:
-        return nullptr;
-    }
-}
-
 void ApplyOverrides(profiles::ProfileData& profile, const CliOptions& options)
 {
     if (options.baud) {
@@ -94,17 +58,16 @@ void ApplyOverrides(profiles::ProfileData& profile, const CliOptions& options)
     }
     if (!options.cpu.isEmpty())
         profile.ProcessorCode = options.cpu;
-    const MemoryFields fields = FieldsOf(profile, options.memoryKind);
+    // After --cpu: the processor decides which field holds the CPU flash loader.
+    const auto fields = profiles::FilesOfMemory(profile, options.memoryKind);
     if (options.offset)
         *fields.offset = *options.offset;
     if (options.command == Command::Program && !options.file.isEmpty())
-        *fields.applFile = options.file;
+        *fields.application = options.file;
     if (!options.preloader.isEmpty())
         profile.PreLoaderFile = options.preloader;
-    if (!options.loader.isEmpty()) {
-        if (QString* loader = LoaderFileOf(profile, options.memoryKind))
-            *loader = options.loader;
-    }
+    if (!options.loader.isEmpty())
+        *fields.loader = options.loader;
 }
 
 platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, const QString& port)

@@ -33,8 +33,4 @@ platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, con
 // The device a port opens, for messages and logs.
 QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings);
 
-// The profile's field that holds the loader of the memory kind (the CPU flash one
-// follows the processor code), or nullptr.
-QString* LoaderFileOf(profiles::ProfileData& profile, int memoryKind);
-
 }  // namespace zandor::cli

@@ -34,10 +34,9 @@ QtSerialPort::QtSerialPort(DeviceForPort deviceForPort, SerialDriverFlags driver
 
 QtSerialPort::~QtSerialPort() { close(); }
 
-bool QtSerialPort::refuse(PortOpenFailure failure, QString* reason)
+bool QtSerialPort::refuse(const PortOpenFailure& failure, QString* reason)
 {
     SetReason(reason, DescribePortOpenFailure(failure));
-    lastFailure_ = std::move(failure);
     return false;
 }
 
@@ -46,7 +45,6 @@ bool QtSerialPort::open(const PortSettings& settings, QString* reason)
     close();
     failed_ = false;
     received_.clear();
-    lastFailure_.reset();
 
     // A device given directly needs no port number; messages then name only the device.
     const bool direct = !settings.device.isEmpty();

@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QSerialPort>
 #include <functional>
-#include <optional>
 
 namespace zandor::platform {
 
@@ -37,13 +36,11 @@ public:
 
     // The device of the last open attempt, for messages.
     QString deviceName() const { return device_; }
-    // Why the last open failed, for callers that act on the cause; none after a success.
-    const std::optional<PortOpenFailure>& lastOpenFailure() const { return lastFailure_; }
     // Whether the driver of the open port hands on received bytes at once.
     LowLatencyState lowLatency() const { return lowLatencyState_; }
 
 private:
-    bool refuse(PortOpenFailure failure, QString* reason);
+    bool refuse(const PortOpenFailure& failure, QString* reason);
     void closeDevice();
     void onError(QSerialPort::SerialPortError error);
     // Moves what QSerialPort has received into our own buffer, dropping zero bytes
@@ -53,7 +50,6 @@ private:
     DeviceForPort deviceForPort_;
     QSerialPort port_;
     QString device_;
-    std::optional<PortOpenFailure> lastFailure_;
     LowLatencyMode lowLatencyMode_;
     LowLatencyState lowLatencyState_ = LowLatencyState::Unsupported;
     QByteArray received_;

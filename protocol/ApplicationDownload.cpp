@@ -6,22 +6,11 @@
 
 namespace zandor::protocol {
 
-namespace {
-
-QString LabelFor(int memoryKind)
-{
-    const auto choice = ChooseApplication(profiles::ProfileData{}, memoryKind);
-    return choice ? choice->label : QString();
-}
-
-}  // namespace
-
 Outcome SendApplication(Target& target, const ApplicationImage& image, int memoryKind)
 {
     StepEvent step;
     step.phase = Phase::Download;
-    step.statusText = LabelFor(memoryKind) + image.file;
-    step.memoryKind = memoryKind;
+    step.statusText = DownloadLabel(memoryKind) + image.file;
     step.file = image.file;
     target.observer.onStep(step);
 
@@ -30,7 +19,6 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, int memor
     progress.records = int(image.records.size());
     StepEndEvent end;
     end.phase = Phase::Download;
-    end.memoryKind = memoryKind;
     end.records = progress.records;
     end.limitTicks = kRecordAckLimitTicks;
 
@@ -38,7 +26,7 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, int memor
         const bool written = WriteToTarget(target, record.wire);
         progress.bytes += record.progressBytes;
         progress.percent = ProgressPercent(progress.bytes, progress.total);
-        progress.percentText = ProgressPercentText(progress.bytes, progress.total);
+        progress.percentText = PercentText(progress.percent);
         ++progress.record;
         progress.hasAddress = record.hasAddress;
         progress.address = record.address;
@@ -66,13 +54,13 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, int memor
     }
     // Blank lines after the last record still count toward the 100%.
     if (end.outcome == Outcome::Done && image.trailingProgressBytes > 0 && !image.records.isEmpty()) {
-        const QString shown = progress.percentText;
+        const int shown = progress.percent;
         progress.bytes += image.trailingProgressBytes;
         progress.percent = ProgressPercent(progress.bytes, progress.total);
-        progress.percentText = ProgressPercentText(progress.bytes, progress.total);
+        progress.percentText = PercentText(progress.percent);
         progress.record = 0;
         progress.hasAddress = false;
-        if (progress.percentText != shown)
+        if (progress.percent != shown)
             target.observer.onProgress(progress);
     }
     target.observer.onStepEnd(end);

@@ -2,6 +2,7 @@
 
 #include "ReplyCodes.h"
 #include "SRecordCodec.h"
+#include "profiles/MemoryFiles.h"
 
 #include <QCryptographicHash>
 #include <algorithm>
@@ -121,41 +122,38 @@ std::optional<ApplicationImage> BuildApplicationImage(const QByteArray& fileByte
     return image;
 }
 
-std::optional<ApplicationChoice> ChooseApplication(const profiles::ProfileData& profile, int memoryKind)
+QString DownloadLabel(int memoryKind)
 {
     switch (memoryKind) {
     case profiles::CpuFlashMemory:
-        return ApplicationChoice{profile.C167ApplFile, profile.C167ApplFileOffset, QStringLiteral("CPU: Sending ")};
+        return QStringLiteral("CPU: Sending ");
     case profiles::ExternalFlashMemory:
-        return ApplicationChoice{profile.AMD29F0x0ApplFile, profile.AMD29F0x0ApplFileOffset,
-                                 QStringLiteral("AMD29F0x0: Sending ")};
+        return QStringLiteral("AMD29F0x0: Sending ");
     case profiles::DataFlashMemory:
-        return ApplicationChoice{profile.AT45D0x1ApplFile, profile.AT45D0x1ApplFileOffset,
-                                 QStringLiteral("AT45D0x1: Sending ")};
+        return QStringLiteral("AT45D0x1: Sending ");
     case profiles::DS1994Memory:
-        return ApplicationChoice{profile.DS1994ApplFile, profile.DS1994ApplFileOffset,
-                                 QStringLiteral("DS1994: Sending ")};
+        return QStringLiteral("DS1994: Sending ");
     default:
-        return std::nullopt;
+        return QString();
     }
 }
 
 ApplicationLoad LoadApplicationImage(const profiles::ProfileData& profile, int memoryKind)
 {
     ApplicationLoad load;
-    const auto choice = ChooseApplication(profile, memoryKind);
-    if (!choice) {
+    const auto files = profiles::FilesOfMemory(profile, memoryKind);
+    if (!files.application) {
         load.fileError = InputFileError::Missing;
         load.fault.text = QStringLiteral("There is no application file for memory kind %1.").arg(memoryKind);
         return load;
     }
-    const InputFile input = ReadInputFile(choice->file);
+    const InputFile input = ReadInputFile(*files.application);
     if (!input.ok()) {
         load.fileError = input.error;
-        load.fault.text = InputFileFaultText(choice->file, input.reason);
+        load.fault.text = InputFileFaultText(*files.application, input.reason);
         return load;
     }
-    load.image = BuildApplicationImage(input.bytes, choice->file, choice->offset, &load.fault);
+    load.image = BuildApplicationImage(input.bytes, *files.application, *files.offset, &load.fault);
     return load;
 }
 

@@ -48,13 +48,8 @@ struct ImageFault {
 std::optional<ApplicationImage> BuildApplicationImage(const QByteArray& fileBytes, const QString& file,
                                                       const QString& offsetText, ImageFault* fault);
 
-// The application file, load offset and status label of a memory kind (1 to 4).
-struct ApplicationChoice {
-    QString file;
-    QString offset;
-    QString label;  // "CPU: Sending "
-};
-std::optional<ApplicationChoice> ChooseApplication(const profiles::ProfileData& profile, int memoryKind);
+// The status label of a memory kind's download ("CPU: Sending "); empty outside 1 to 4.
+QString DownloadLabel(int memoryKind);
 
 // The memory kind's application file read and built into an image.
 struct ApplicationLoad {

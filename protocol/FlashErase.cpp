@@ -31,13 +31,11 @@ Outcome EraseFlash(Target& target, int memoryKind)
     const BankPlan plan = PlanFor(memoryKind);
     StepEndEvent end;
     end.phase = Phase::Erase;
-    end.memoryKind = memoryKind;
     end.limitTicks = kEraseBankLimitTicks;
     for (int bank = 0; bank < plan.banks && end.outcome == Outcome::Done; ++bank) {
         StepEvent step;
         step.phase = Phase::Erase;
         step.statusText = plan.label + QString::number(bank) + QStringLiteral(" ...");
-        step.memoryKind = memoryKind;
         step.bank = bank;
         target.observer.onStep(step);
         end.bank = bank;

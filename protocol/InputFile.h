@@ -28,8 +28,6 @@ struct InputFile {
     QString reason;  // why it cannot be read, in plain words ("it is a FIFO")
 
     bool ok() const { return error == InputFileError::None; }
-    // True when the file was opened (its name is right), even if reading it then failed.
-    bool opened() const { return error == InputFileError::None || error == InputFileError::ReadFailed; }
 };
 
 InputFile ReadInputFile(const QString& path);

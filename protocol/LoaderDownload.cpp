@@ -18,13 +18,11 @@ bool SendImage(Target& target, const QByteArray& image)
     return true;
 }
 
-StepEvent LoaderStep(const LoaderPackage& loader, Phase phase, const QString& text, int part = 0)
+StepEvent LoaderStep(const LoaderPackage& loader, Phase phase, const QString& text)
 {
     StepEvent step;
     step.phase = phase;
     step.statusText = text;
-    step.memoryKind = loader.memoryKind;
-    step.loaderPart = part;
     step.file = phase == Phase::PreLoader ? loader.preLoaderFile : loader.loaderFile;
     return step;
 }
@@ -45,17 +43,16 @@ Outcome SendLoader(Target& target, const LoaderPackage& loader)
         written = SendRecord(target, kReloadCommand);
     }
     if (written) {
-        target.observer.onStep(LoaderStep(loader, Phase::Loader, loaderText + QStringLiteral(" Part 1 ..."), 1));
+        target.observer.onStep(LoaderStep(loader, Phase::Loader, loaderText + QStringLiteral(" Part 1 ...")));
         written = SendImage(target, loader.images.part1);
     }
     if (written) {
-        target.observer.onStep(LoaderStep(loader, Phase::Loader, loaderText + QStringLiteral(" Part 2 ..."), 2));
+        target.observer.onStep(LoaderStep(loader, Phase::Loader, loaderText + QStringLiteral(" Part 2 ...")));
         written = SendImage(target, loader.images.part2);
     }
 
     StepEndEvent end;
     end.phase = Phase::Loader;
-    end.memoryKind = loader.memoryKind;
     end.limitTicks = kLoaderAckLimitTicks;
     if (!written) {
         end.outcome = WriteFailure(target);
@@ -81,7 +78,6 @@ Outcome SendLoader(Target& target, int memoryKind, int firstLoadFlag)
     StepEvent step;
     step.phase = fault.phase;
     step.statusText = fault.statusText;
-    step.memoryKind = memoryKind;
     step.file = fault.fault.file;
     if (!step.statusText.isEmpty())
         target.observer.onStep(step);
@@ -89,7 +85,6 @@ Outcome SendLoader(Target& target, int memoryKind, int firstLoadFlag)
     StepEndEvent end;
     end.phase = fault.phase;
     end.outcome = Outcome::BadInput;
-    end.memoryKind = memoryKind;
     target.observer.onStepEnd(end);
     return Outcome::BadInput;
 }

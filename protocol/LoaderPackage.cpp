@@ -3,31 +3,25 @@
 #include "InputFile.h"
 #include "ReplyCodes.h"
 #include "SRecordCodec.h"
+#include "profiles/MemoryFiles.h"
 
 namespace zandor::protocol {
 
 namespace {
 
-struct LoaderChoice {
-    QString file;
-    QString label;
-};
-
-std::optional<LoaderChoice> ChooseLoader(const profiles::ProfileData& profile, int memoryKind)
+// The status label of a memory kind's loader ("C167: Sending Loader ").
+QString LoaderLabel(const profiles::ProfileData& profile, int memoryKind)
 {
     switch (memoryKind) {
     case profiles::CpuFlashMemory:
-        if (profile.ProcessorCode == QLatin1String(kProcessorCodeST10F168))
-            return LoaderChoice{profile.C168LoaderFile, QStringLiteral("C168: Sending Loader ")};
-        return LoaderChoice{profile.C167LoaderFile, QStringLiteral("C167: Sending Loader ")};
+        return profiles::IsST10F168(profile) ? QStringLiteral("C168: Sending Loader ")
+                                             : QStringLiteral("C167: Sending Loader ");
     case profiles::ExternalFlashMemory:
-        return LoaderChoice{profile.AMD29F0x0LoaderFile, QStringLiteral("AMD29F0x0: Sending Loader ")};
+        return QStringLiteral("AMD29F0x0: Sending Loader ");
     case profiles::DataFlashMemory:
-        return LoaderChoice{profile.AT45D0x1LoaderFile, QStringLiteral("AT45D0x1: Sending Loader ")};
-    case profiles::DS1994Memory:
-        return LoaderChoice{profile.DS1994LoaderFile, QStringLiteral("DS1994: Sending Loader ")};
+        return QStringLiteral("AT45D0x1: Sending Loader ");
     default:
-        return std::nullopt;
+        return QStringLiteral("DS1994: Sending Loader ");
     }
 }
 
@@ -97,18 +91,17 @@ QString PreLoaderStatusText(const QString& preLoaderFile)
 std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile, int memoryKind,
                                            bool firstLoad, LoaderPrepareFault* fault)
 {
-    const auto loader = ChooseLoader(profile, memoryKind);
-    if (!loader) {
+    const QString* loaderFile = profiles::FilesOfMemory(profile, memoryKind).loader;
+    if (!loaderFile) {
         Refuse(fault, Phase::Loader, QString(), QString(),
                QStringLiteral("There is no loader for memory kind %1.").arg(memoryKind));
         return std::nullopt;
     }
     LoaderPackage package;
-    package.memoryKind = memoryKind;
     package.firstLoad = firstLoad;
     package.preLoaderFile = profile.PreLoaderFile;
-    package.loaderFile = loader->file;
-    package.loaderLabel = loader->label;
+    package.loaderFile = *loaderFile;
+    package.loaderLabel = LoaderLabel(profile, memoryKind);
 
     if (firstLoad) {
         const InputFile preLoader = ReadInputFile(profile.PreLoaderFile);
@@ -119,17 +112,18 @@ std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile,
         }
         package.preLoader = preLoader.bytes;
     }
-    const QString loaderText = loader->label + loader->file;
-    const InputFile loaderFile = ReadInputFile(loader->file);
-    if (!loaderFile.ok()) {
-        Refuse(fault, Phase::Loader, loaderText, loader->file, InputFileFaultText(loader->file, loaderFile.reason));
+    const QString loaderText = package.loaderLabel + package.loaderFile;
+    const InputFile loaderBytes = ReadInputFile(package.loaderFile);
+    if (!loaderBytes.ok()) {
+        Refuse(fault, Phase::Loader, loaderText, package.loaderFile,
+               InputFileFaultText(package.loaderFile, loaderBytes.reason));
         return std::nullopt;
     }
     LoaderImagesFault imagesFault;
-    const auto images = BuildLoaderImages(loaderFile.bytes, loader->file, &imagesFault);
+    const auto images = BuildLoaderImages(loaderBytes.bytes, package.loaderFile, &imagesFault);
     if (!images) {
         // The out-of-range box has no icon: the loader file is ours, so this is a build fault.
-        Refuse(fault, Phase::Loader, loaderText, loader->file, imagesFault.text, imagesFault.line,
+        Refuse(fault, Phase::Loader, loaderText, package.loaderFile, imagesFault.text, imagesFault.line,
                !imagesFault.outOfRange);
         return std::nullopt;
     }

@@ -32,7 +32,6 @@ std::optional<LoaderImages> BuildLoaderImages(const QByteArray& fileBytes, const
                                               LoaderImagesFault* fault);
 
 struct LoaderPackage {
-    int memoryKind = 0;
     bool firstLoad = true;
     QString preLoaderFile;
     QByteArray preLoader;  // sent unchanged; empty for a reload

@@ -39,9 +39,7 @@ QString OutcomeName(Outcome outcome);
 struct StepEvent {
     Phase phase = Phase::Identify;
     QString statusText;
-    int memoryKind = 0;
-    int bank = -1;       // erase: the bank
-    int loaderPart = 0;  // loader: 1 (F600h image) or 2 (E000h image)
+    int bank = -1;  // erase: the bank
     QString file;        // the file the step sends, as the profile names it
 };
 
@@ -76,7 +74,6 @@ struct FaultEvent {
 struct StepEndEvent {
     Phase phase = Phase::Identify;
     Outcome outcome = Outcome::Done;
-    int memoryKind = 0;
     int bank = -1;
     int record = 0;        // the record that failed or was the last one sent
     int records = 0;

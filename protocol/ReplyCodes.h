@@ -19,8 +19,6 @@ constexpr char kChipReadFailure = '$';    // 24h
 constexpr char kBootstrapRequest = '\x00';
 constexpr std::uint8_t kBootstrapIdC167 = 0xC5;      // C167 family
 constexpr std::uint8_t kBootstrapIdST10F168 = 0xD5;  // ST10F168
-// The processor code (exact, case-sensitive) that selects the ST10F168 byte and loader.
-inline constexpr char kProcessorCodeST10F168[] = "ST10F168";
 
 // --- Binary records ----------------------------------------------------------------
 constexpr char kRecordStart = 'S';        // 53h, first byte of every record and S-record line

@@ -289,9 +289,14 @@ int ProgressPercent(qint64 sent, qint64 total)
     return static_cast<int>(percent);
 }
 
+QString PercentText(int percent)
+{
+    return QString::number(percent) + QLatin1Char('%');
+}
+
 QString ProgressPercentText(qint64 sent, qint64 total)
 {
-    return QString::number(ProgressPercent(sent, total)) + QLatin1Char('%');
+    return PercentText(ProgressPercent(sent, total));
 }
 
 }  // namespace zandor::protocol

@@ -78,7 +78,9 @@ std::uint8_t BinaryRecordChecksum(const QByteArray& head);
 
 // sent x 100 / total rounded half to even; an empty total is 100.
 int ProgressPercent(qint64 sent, qint64 total);
-// ProgressPercent followed by "%", as the status bar shows it ("42%").
+// A percentage as the status bar shows it: "42%".
+QString PercentText(int percent);
+// PercentText of ProgressPercent.
 QString ProgressPercentText(qint64 sent, qint64 total);
 
 }  // namespace zandor::protocol

@@ -2,6 +2,7 @@
 
 #include "ReplyCodes.h"
 #include "TargetIo.h"
+#include "profiles/MemoryFiles.h"
 
 namespace zandor::protocol {
 
@@ -9,8 +10,7 @@ namespace {
 
 std::uint8_t ExpectedIdentification(const profiles::ProfileData& profile)
 {
-    return profile.ProcessorCode == QLatin1String(kProcessorCodeST10F168) ? kBootstrapIdST10F168
-                                                                          : kBootstrapIdC167;
+    return profiles::IsST10F168(profile) ? kBootstrapIdST10F168 : kBootstrapIdC167;
 }
 
 Outcome Identify(Target& target, QByteArray* wrongReply)
