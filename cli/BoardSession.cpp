@@ -78,8 +78,11 @@ int BoardSession::openPort(QString* message)
     return port_->open(job_.portSettings, message) ? kExitSuccess : kExitPortFailed;
 }
 
-int BoardSession::findBoard(std::optional<qint64> deadlineMs, QString* message)
+int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message)
 {
+    std::optional<qint64> deadlineMs;
+    if (waitMs)
+        deadlineMs = *waitMs == 0 ? 0 : pump_.nowMilliseconds() + *waitMs;
     ProbeRecorder probes;
     protocol::Target target(*port_, probes, pump_, job_.profile);
     for (;;) {
@@ -109,7 +112,8 @@ int BoardSession::findBoard(std::optional<qint64> deadlineMs, QString* message)
             if (probes.lastEnd.outcome == protocol::Outcome::WrongTarget)
                 reporter_.onReply(probes.lastReply);
             reporter_.onStepEnd(probes.lastEnd);
-            return fail(probes.lastEnd, message);
+            *message = FailureText(probes.lastEnd, waitMs ? *waitMs / kMillisecondsPerSecond : 0);
+            return ExitCodeFor(probes.lastEnd.phase, probes.lastEnd.outcome);
         }
         sleepUntil(probeStart + kProbeIntervalMs);
     }
@@ -131,11 +135,7 @@ BoardResult BoardSession::run(std::optional<qint64> waitMs)
         result.seconds = clock.elapsed() / kMillisecondsPerSecond;
         return result;
     };
-    std::optional<qint64> deadlineMs;
-    if (waitMs)
-        deadlineMs = *waitMs == 0 ? 0 : pump_.nowMilliseconds() + *waitMs;
-
-    if (const int found = findBoard(deadlineMs, &result.message); found != kExitSuccess)
+    if (const int found = findBoard(waitMs, &result.message); found != kExitSuccess)
         return finish(found);
     clock.start();  // a board's time is its own, not the time it was waited for
     result.boardFound = true;

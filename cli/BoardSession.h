@@ -56,7 +56,7 @@ private:
     // Opens the port if it is not open: exit code 0, or kExitPortFailed with `message`.
     int openPort(QString* message);
     // Probes until a board answers or the time is up: exit code 0 when identified.
-    int findBoard(std::optional<qint64> deadlineMs, QString* message);
+    int findBoard(std::optional<qint64> waitMs, QString* message);
     int fail(const protocol::StepEndEvent& end, QString* message);
     void sleepUntil(qint64 whenMs);
     bool pastDeadline(std::optional<qint64> deadlineMs);

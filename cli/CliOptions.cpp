@@ -3,6 +3,7 @@
 #include "protocol/SRecordCodec.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 namespace zandor::cli {
 
@@ -156,8 +157,13 @@ private:
 
     void addPort(const QString& port)
     {
+        const std::optional<int> number = ComNumberOf(port);
         if (port.isEmpty())
             error_ = QStringLiteral("--port: empty port name");
+        else if (number && *number < 1)
+            error_ = QStringLiteral("--port %1: COM numbers start at 1").arg(port);
+        else if (port.startsWith(QLatin1Char('-')))
+            error_ = QStringLiteral("--port %1: neither a device nor a COM number").arg(port);
         else
             out_.ports << port;
     }
@@ -225,6 +231,15 @@ private:
 ParsedCommandLine ParseCliArguments(const QStringList& arguments)
 {
     return Parser(arguments).run();
+}
+
+std::optional<int> ComNumberOf(const QString& port)
+{
+    static const QRegularExpression comNumber(QStringLiteral("^(?:COM)?([0-9]{1,4})$"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    if (const auto match = comNumber.match(port); match.hasMatch())
+        return match.captured(1).toInt();
+    return std::nullopt;
 }
 
 QString UsageText()

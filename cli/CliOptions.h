@@ -50,4 +50,7 @@ ParsedCommandLine ParseCliArguments(const QStringList& arguments);
 // The whole --help text: commands, options, exit codes.
 QString UsageText();
 
+// The COM number a --port value names ("3", "COM3", "com3"); no value for a device path.
+std::optional<int> ComNumberOf(const QString& port);
+
 }  // namespace zandor::cli

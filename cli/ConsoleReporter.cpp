@@ -108,10 +108,12 @@ void ConsoleReporter::onProgress(const protocol::ProgressEvent& progress)
         showProgressBar(progress);
         return;
     }
-    // Without a terminal a log gets one plain line per 10 %.
-    if (progress.percent >= nextTenth_ * kPercentPerPlainLine) {
+    // Without a terminal a log gets one plain line per 10 %. The steps count whole percents sent
+    // (not the rounded figure), so the 100 % line comes with the last byte, not a record early.
+    const qint64 wholePercent = progress.total > 0 ? progress.bytes * 100 / progress.total : 100;
+    if (wholePercent >= nextTenth_ * kPercentPerPlainLine) {
         line(QStringLiteral("download: %1 (%2 of %3 bytes)").arg(progress.percentText).arg(progress.bytes).arg(progress.total));
-        nextTenth_ = progress.percent / kPercentPerPlainLine + 1;
+        nextTenth_ = int(wholePercent / kPercentPerPlainLine) + 1;
     }
 }
 

@@ -4,9 +4,13 @@
 #include "ExitCodes.h"
 #include "RunSetup.h"
 #include "platform/PortChecks.h"
+#include "platform/PortOpenError.h"
+#include "profiles/MemoryFiles.h"
 #include "protocol/ApplicationImage.h"
 #include "protocol/LoaderPackage.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 
 namespace zandor::cli {
@@ -17,8 +21,25 @@ platform::PortCheck FileCheck(const QString& name, const QString& file, const QS
 {
     if (fault.isEmpty())
         return {name, platform::CheckStatus::Pass, QStringLiteral("%1 can be sent").arg(file), QString()};
-    return {name, platform::CheckStatus::Fail, fault,
-            QStringLiteral("correct the file, or name another in the profile or with an option")};
+    QString fix = QStringLiteral("correct the file, or name another in the profile or with an option");
+    // A relative name is looked up in the current folder, which is the usual surprise.
+    if (!file.isEmpty() && QFileInfo(file).isRelative() && !QFileInfo::exists(file)) {
+        fix = QStringLiteral("relative names are looked up in the current folder (%1): run from the "
+                             "folder that holds the files, or give full paths")
+                  .arg(QDir::currentPath());
+    }
+    return {name, platform::CheckStatus::Fail, fault, fix};
+}
+
+// The profile's serial settings, checked as the port's open would check them.
+platform::PortCheck SettingsCheck(const platform::PortSettings& settings, const QString& device)
+{
+    const QString name = QStringLiteral("settings");
+    const auto refused = platform::RefusedPortSetting(settings, settings.device.isEmpty() ? settings.portNumber : 0, device);
+    if (!refused)
+        return {name, platform::CheckStatus::Pass, QStringLiteral("%1, handshaking %2").arg(settings.settings).arg(settings.handshaking), QString()};
+    return {name, platform::CheckStatus::Fail, platform::DescribePortOpenFailure(*refused),
+            QStringLiteral("correct them in the profile manager (File, Properties...)")};
 }
 
 // The profile's files for the chosen memory, read and checked as a programming run would.
@@ -33,7 +54,8 @@ QList<platform::PortCheck> FileChecks(const profiles::ProfileData& profile, int 
     checks << FileCheck(QStringLiteral("loader"), loader ? loader->loaderFile : loaderFault.fault.file,
                         loader ? QString() : loaderFault.fault.text);
     const protocol::ApplicationLoad application = protocol::LoadApplicationImage(profile, memoryKind);
-    checks << FileCheck(QStringLiteral("application"), application.image ? application.image->file : QString(),
+    const QString* applicationFile = profiles::FilesOfMemory(profile, memoryKind).application;
+    checks << FileCheck(QStringLiteral("application"), applicationFile ? *applicationFile : QString(),
                         application.image ? QString() : application.fault.text);
     return checks;
 }
@@ -51,14 +73,17 @@ int RunDoctor(const CliOptions& options)
         return kExitUsage;
     }
     ApplyOverrides(*profile, options);
-    const QString device = DeviceOf(*store, PortSettingsFor(*profile, options.ports.value(0)));
+    const platform::PortSettings settings = PortSettingsFor(*profile, options.ports.value(0));
+    const QString device = DeviceOf(*store, settings);
 
     QList<platform::PortCheck> checks = platform::CheckPort(device);
+    checks << SettingsCheck(settings, device);
     checks += FileChecks(*profile, options.memoryKind);
 
     bool failed = false;
     QJsonArray rows;
-    QString text = QStringLiteral("port %1, profile '%2'\n").arg(device, profile->Name);
+    const QString port = platform::PortLabel(settings.device.isEmpty() ? settings.portNumber : 0, device);
+    QString text = QStringLiteral("%1, profile '%2'\n").arg(port, profile->Name);
     for (const platform::PortCheck& check : checks) {
         failed = failed || check.status == platform::CheckStatus::Fail;
         const QString status = platform::CheckStatusName(check.status);

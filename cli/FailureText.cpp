@@ -56,7 +56,7 @@ QString AddressText(std::uint32_t address)
     return QStringLiteral("%1").arg(address, 8, 16, QLatin1Char('0')).toUpper();
 }
 
-QString FailureText(const protocol::StepEndEvent& end)
+QString FailureText(const protocol::StepEndEvent& end, double probedSeconds)
 {
     using protocol::Outcome;
     const QString phase = protocol::PhaseName(end.phase);
@@ -68,7 +68,8 @@ QString FailureText(const protocol::StepEndEvent& end)
     case Outcome::NoTarget:
         return QStringLiteral("%1: no answer within %2: is the board reset into bootstrap mode and "
                               "the cable on this port?")
-            .arg(phase, Seconds(end.limitTicks));
+            .arg(phase, probedSeconds > 0 ? QString::number(probedSeconds, 'f', 1) + QStringLiteral(" s")
+                                          : Seconds(end.limitTicks));
     case Outcome::WrongTarget:
         return QStringLiteral("%1: wrong identification byte: %2: check the processor (--cpu)")
             .arg(phase, protocol::TargetReplyText(end.reply));

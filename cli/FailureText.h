@@ -11,7 +11,9 @@
 namespace zandor::cli {
 
 // The line for a step that did not end with Done.
-QString FailureText(const protocol::StepEndEvent& end);
+// `probedSeconds`: how long a board was probed for (--wait); the limit of a missing answer
+// is then that time, not the last probe's.
+QString FailureText(const protocol::StepEndEvent& end, double probedSeconds = 0);
 
 // "00006C00": an address as the messages and the JSON events show it.
 QString AddressText(std::uint32_t address);

@@ -6,7 +6,6 @@
 #include "profiles/ProfileSerialSettings.h"
 #include "profiles/ProfileStore.h"
 
-#include <QRegularExpression>
 
 namespace zandor::cli {
 
@@ -73,12 +72,10 @@ void ApplyOverrides(profiles::ProfileData& profile, const CliOptions& options)
 platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, const QString& port)
 {
     platform::PortSettings settings = profiles::PortSettingsFromProfile(profile);
-    static const QRegularExpression comNumber(QStringLiteral("^(?:COM)?([0-9]{1,4})$"),
-                                              QRegularExpression::CaseInsensitiveOption);
     if (port.isEmpty())
         return settings;
-    if (const auto match = comNumber.match(port); match.hasMatch())
-        settings.portNumber = static_cast<std::int16_t>(match.captured(1).toInt());
+    if (const std::optional<int> number = ComNumberOf(port))
+        settings.portNumber = static_cast<std::int16_t>(*number);
     else
         settings.device = port;
     return settings;

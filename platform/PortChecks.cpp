@@ -5,12 +5,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSerialPort>
 
+#include <algorithm>
+#include <cerrno>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <vector>
@@ -21,6 +26,7 @@ namespace {
 
 const QString kModemManager = QStringLiteral("ModemManager");
 constexpr int kMaxGroups = 256;  // supplementary groups of one user looked at
+constexpr unsigned kUsbSerialMajor = 188;  // Linux device major of USB-serial adapters (ttyUSB)
 
 // Where this user stands towards the group that owns a device.
 struct Membership {
@@ -51,19 +57,6 @@ Membership MembershipOf(gid_t group)
     return member;
 }
 
-// Whether `device` is a terminal, for a device QSerialPort would not open: by a plain
-// open where that is allowed, else by its file type.
-bool IsTerminalDevice(const QString& device, const struct stat& info)
-{
-    const int descriptor =
-        ::open(QFile::encodeName(device).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (descriptor < 0)
-        return S_ISCHR(info.st_mode);
-    const bool isTerminal = ::isatty(descriptor) == 1;
-    ::close(descriptor);
-    return isTerminal;
-}
-
 PortCheck DeviceCheck(bool exists, bool isTerminal)
 {
     if (!exists) {
@@ -85,6 +78,18 @@ PortCheck AccessCheck(const QString& device)
                     QStringLiteral("this user may read and write it"), QString()};
     if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0)
         return check;
+    struct stat info {};
+    constexpr mode_t kGroupReadWrite = S_IRGRP | S_IWGRP;
+    if (::stat(QFile::encodeName(device).constData(), &info) == 0
+        && (info.st_mode & kGroupReadWrite) != kGroupReadWrite) {
+        // No group membership helps here: the device itself grants its group nothing.
+        check.status = CheckStatus::Fail;
+        check.detail = QStringLiteral("this user may not read and write it, and its group has "
+                                      "no rights on it either");
+        check.fix = QStringLiteral("ask the administrator for a udev rule that gives it the "
+                                   "group dialout with read and write rights (MODE=\"0660\")");
+        return check;
+    }
     const QString group = OwningGroup(device);
     const struct group* entry = ::getgrnam(QFile::encodeName(group).constData());
     const Membership member = entry ? MembershipOf(entry->gr_gid) : Membership{};
@@ -104,19 +109,40 @@ PortCheck AccessCheck(const QString& device)
     return check;
 }
 
-PortCheck InUseCheck(const QString& device, QSerialPort::SerialPortError error,
-                     const QString& systemText)
+// What the brief open of the device found out.
+struct OpenFindings {
+    bool opened = false;
+    QSerialPort::SerialPortError error = QSerialPort::NoError;
+    QString systemText;
+    bool lockedByOther = false;  // another program holds an advisory lock (flock) on it
+    QStringList holders;         // other processes that have it open, as far as we may see
+    LowLatencyState lowLatency = LowLatencyState::Unsupported;
+    bool usbSerial = false;      // a USB-serial adapter: replies wait for its latency timer
+};
+
+PortCheck InUseCheck(const QString& device, const OpenFindings& found)
 {
     PortCheck check{QStringLiteral("in use"), CheckStatus::Pass,
                     QStringLiteral("no other program holds it"), QString()};
-    if (error == QSerialPort::NoError)
+    const QString fix =
+        QStringLiteral("close the program that holds it (fuser -v %1 names it)").arg(device);
+    if (found.opened && found.lockedByOther) {
+        check.status = CheckStatus::Fail;
+        check.detail = QStringLiteral("is in use by another program");
+        check.fix = fix;
+    } else if (found.opened && !found.holders.isEmpty()) {
+        // Nothing stops us from opening it, but whoever else reads it takes the board's replies.
+        check.status = CheckStatus::Warn;
+        check.detail = QStringLiteral("is open in another program: %1").arg(found.holders.join(", "));
+        check.fix = QStringLiteral("close it before programming: it may read the board's replies");
+    }
+    if (found.opened)
         return check;
-    switch (ClassifyPortOpenFailure(ObservePortOpenFacts(error, device))) {
+    switch (ClassifyPortOpenFailure(ObservePortOpenFacts(found.error, device))) {
     case PortOpenProblem::InUse:
         check.status = CheckStatus::Fail;
         check.detail = QStringLiteral("is in use by another program");
-        check.fix = QStringLiteral("close the program that holds it (fuser -v %1 names it)")
-                        .arg(device);
+        check.fix = fix;
         break;
     case PortOpenProblem::PermissionDenied:
         check.status = CheckStatus::Warn;
@@ -124,25 +150,28 @@ PortCheck InUseCheck(const QString& device, QSerialPort::SerialPortError error,
         break;
     default:
         check.status = CheckStatus::Warn;
-        check.detail = QStringLiteral("cannot be opened: %1").arg(systemText);
+        check.detail = QStringLiteral("cannot be opened: %1").arg(found.systemText);
         break;
     }
     return check;
 }
 
-PortCheck LowLatencyCheck(bool opened, LowLatencyState state)
+PortCheck LowLatencyCheck(const OpenFindings& found)
 {
     PortCheck check{QStringLiteral("low latency"), CheckStatus::Pass, QString(), QString()};
-    if (!opened) {
+    if (!found.opened) {
         check.status = CheckStatus::Warn;
         check.detail = QStringLiteral("cannot be checked: the device could not be opened");
-    } else if (state == LowLatencyState::Unsupported) {
+    } else if (found.lowLatency == LowLatencyState::Unsupported && !found.usbSerial) {
+        check.detail = QStringLiteral("not needed: the device has no latency timer to shorten");
+    } else if (found.lowLatency == LowLatencyState::Unsupported) {
         check.status = CheckStatus::Warn;
-        check.detail = QStringLiteral("the driver has no low-latency mode");
-        check.fix = QStringLiteral(
-            "the adapter's driver has no low-latency mode; expect slower programming");
+        check.detail = QStringLiteral("the adapter's driver has no low-latency mode");
+        check.fix = QStringLiteral("expect each reply to wait for the adapter's latency timer "
+                                   "(up to twice the programming time at 38400 baud); an "
+                                   "adapter whose driver offers low latency avoids it");
     } else {
-        check.detail = state == LowLatencyState::On
+        check.detail = found.lowLatency == LowLatencyState::On
                            ? QStringLiteral("on")
                            : QStringLiteral("available; the program turns it on while it "
                                             "uses the port");
@@ -199,25 +228,59 @@ QList<PortCheck> CheckPort(const QString& device)
     if (::stat(QFile::encodeName(device).constData(), &info) != 0)
         return {DeviceCheck(false, false), ModemManagerCheck()};
 
-    // One brief open answers three questions: is it a terminal, does anyone hold it, and
-    // does its driver have a low-latency mode.
+    // One brief open answers the rest: is it a terminal, does anyone hold it, and does its
+    // driver have a low-latency mode.
+    OpenFindings found;
+    found.usbSerial = S_ISCHR(info.st_mode) && major(info.st_rdev) == kUsbSerialMajor;
     QSerialPort port;
     port.setPortName(device);
-    const bool opened = port.open(QIODevice::ReadWrite);
-    const QSerialPort::SerialPortError error = opened ? QSerialPort::NoError : port.error();
-    const QString systemText = port.errorString();
+    found.opened = port.open(QIODevice::ReadWrite);
+    found.error = found.opened ? QSerialPort::NoError : port.error();
+    found.systemText = port.errorString();
     bool isTerminal = false;
-    LowLatencyState lowLatency = LowLatencyState::Unsupported;
-    if (opened) {
+    if (found.opened) {
         isTerminal = ::isatty(port.handle()) == 1;
-        lowLatency = QueryLowLatency(port.handle());
+        found.lowLatency = QueryLowLatency(port.handle());
+        found.lockedByOther =
+            ::flock(port.handle(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
         port.close();
+        found.holders = ProcessesHolding(device);
     } else {
-        isTerminal = IsTerminalDevice(device, info);
+        isTerminal = IsTerminalDevice(device);
     }
-    return {DeviceCheck(true, isTerminal), AccessCheck(device),
-            InUseCheck(device, error, systemText), LowLatencyCheck(opened, lowLatency),
-            ModemManagerCheck()};
+    return {DeviceCheck(true, isTerminal), AccessCheck(device), InUseCheck(device, found),
+            LowLatencyCheck(found), ModemManagerCheck()};
+}
+
+QStringList ProcessesHolding(const QString& device, const QString& procFolder)
+{
+    QStringList holders;
+    const QString real = QFileInfo(device).canonicalFilePath();
+    if (real.isEmpty())
+        return holders;
+    const QString self = QString::number(::getpid());
+    const QStringList entries = QDir(procFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    for (const QString& entry : entries) {
+        bool isPid = false;
+        entry.toLongLong(&isPid);
+        if (!isPid || entry == self)
+            continue;
+        const QString folder = procFolder + QLatin1Char('/') + entry;
+        // Another user's descriptors cannot be read without privileges: those are not seen.
+        const QFileInfoList descriptors =
+            QDir(folder + QStringLiteral("/fd")).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        const bool holds = std::any_of(descriptors.cbegin(), descriptors.cend(), [&](const QFileInfo& fd) {
+            return fd.symLinkTarget() == real;
+        });
+        if (holds) {
+            QFile comm(folder + QStringLiteral("/comm"));
+            const QString name = comm.open(QIODevice::ReadOnly)
+                                     ? QString::fromLocal8Bit(comm.readAll()).trimmed()
+                                     : QStringLiteral("a process");
+            holders << QStringLiteral("%1 (pid %2)").arg(name, entry);
+        }
+    }
+    return holders;
 }
 
 }  // namespace zandor::platform

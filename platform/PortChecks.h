@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace zandor::platform {
 
@@ -24,6 +25,11 @@ QString CheckStatusName(CheckStatus status);
 // adapters) is not running. A missing device gives only the first check and the last.
 // Opens the device briefly, as the program would.
 QList<PortCheck> CheckPort(const QString& device);
+
+// Processes other than this one that have `device` open, as "name (pid N)"; `procFolder`
+// is the process folder to look in. Only the processes this user may inspect are seen.
+QStringList ProcessesHolding(const QString& device,
+                             const QString& procFolder = QStringLiteral("/proc"));
 
 // True when a process of that name (as in /proc/<pid>/comm) runs; `procFolder` is the
 // process folder to look in.

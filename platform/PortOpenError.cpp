@@ -1,7 +1,10 @@
 #include "PortOpenError.h"
 
+#include "SerialLineSettings.h"
+
 #include <QFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef Q_OS_UNIX
@@ -19,7 +22,7 @@ PortOpenProblem ClassifyPortOpenFailure(const PortOpenFacts& facts)
 {
     if (facts.error == QSerialPort::DeviceNotFoundError || !facts.exists)
         return PortOpenProblem::NotFound;
-    if (!facts.isCharDevice)
+    if (!facts.isCharDevice || !facts.isTerminal)
         return PortOpenProblem::NotASerialDevice;
     if (facts.error == QSerialPort::PermissionError)
         return facts.mayReadWrite ? PortOpenProblem::InUse : PortOpenProblem::PermissionDenied;
@@ -37,7 +40,21 @@ PortOpenFacts ObservePortOpenFacts(QSerialPort::SerialPortError error, const QSt
     facts.exists = ::stat(path.constData(), &info) == 0;
     facts.isCharDevice = facts.exists && S_ISCHR(info.st_mode);
     facts.mayReadWrite = ::access(path.constData(), R_OK | W_OK) == 0;
+    facts.isTerminal = facts.isCharDevice && IsTerminalDevice(device);
     return facts;
+}
+
+bool IsTerminalDevice(const QString& device)
+{
+    const QByteArray path = QFile::encodeName(device);
+    const int descriptor = ::open(path.constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        struct stat info {};
+        return ::stat(path.constData(), &info) == 0 && S_ISCHR(info.st_mode);
+    }
+    const bool isTerminal = ::isatty(descriptor) == 1;
+    ::close(descriptor);
+    return isTerminal;
 }
 
 QString OwningGroup(const QString& device)
@@ -109,6 +126,18 @@ QString DescribePortOpenFailure(const PortOpenFailure& failure)
         break;
     }
     return PortLabel(failure.portNumber, failure.device) + QStringLiteral(": ") + cause;
+}
+
+std::optional<PortOpenFailure> RefusedPortSetting(const PortSettings& settings, int portNumber,
+                                                  const QString& device)
+{
+    if (!FlowControlForHandshaking(settings.handshaking)) {
+        return PortOpenFailure{PortOpenProblem::BadHandshaking, portNumber, device,
+                               QString::number(settings.handshaking)};
+    }
+    if (!ParseSerialLineSettings(settings.settings))
+        return PortOpenFailure{PortOpenProblem::BadSettings, portNumber, device, settings.settings};
+    return std::nullopt;
 }
 
 }  // namespace zandor::platform

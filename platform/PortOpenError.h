@@ -1,7 +1,11 @@
 #pragma once
 
+#include "ISerialPort.h"
+
 #include <QSerialPort>
 #include <QString>
+
+#include <optional>
 
 namespace zandor::platform {
 
@@ -24,6 +28,7 @@ struct PortOpenFacts {
     bool exists = true;        // the path, after its links, exists
     bool isCharDevice = true;  // ... and is a character device
     bool mayReadWrite = true;  // access(R_OK | W_OK) allows it
+    bool isTerminal = true;    // a character device that is a terminal (/dev/null is not)
 };
 
 // QSerialPort reports a device held by another program (its lock file, or the kernel's
@@ -32,6 +37,10 @@ PortOpenProblem ClassifyPortOpenFailure(const PortOpenFacts& facts);
 
 // Looks at `device` (stat, access) for ClassifyPortOpenFailure.
 PortOpenFacts ObservePortOpenFacts(QSerialPort::SerialPortError error, const QString& device);
+
+// Whether `device` is a terminal: by a brief plain open where that is allowed, else by its
+// file type (a character device counts as one).
+bool IsTerminalDevice(const QString& device);
 
 // The group that owns `device` when that group may read and write it; else "dialout",
 // where serial devices belong on Debian.
@@ -53,5 +62,10 @@ QString PortLabel(int portNumber, const QString& device);
 // One line for the user: the port, then the cause in plain words with the fix, e.g.
 // "COM1 = /dev/ttyUSB0: does not exist: is the adapter plugged in?".
 QString DescribePortOpenFailure(const PortOpenFailure& failure);
+
+// The first setting of `settings` that no port takes (handshaking code, then the settings
+// string), as the failure an open would report for `device`; no value when all are good.
+std::optional<PortOpenFailure> RefusedPortSetting(const PortSettings& settings, int portNumber,
+                                                  const QString& device);
 
 }  // namespace zandor::platform

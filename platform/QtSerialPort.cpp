@@ -2,7 +2,13 @@
 
 #include "SerialLineSettings.h"
 
+#include <QFileInfo>
+
 #include <utility>
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <sys/file.h>
+#endif
 
 namespace zandor::platform {
 
@@ -61,19 +67,15 @@ bool QtSerialPort::open(const PortSettings& settings, QString* reason)
 
     // Everything is checked before the device is touched: a refused setting fails like
     // a failed open and is never replaced by a default behind the user's back.
+    if (const auto refused = RefusedPortSetting(settings, portNumber, device_))
+        return refuse(*refused, reason);
     const auto flow = FlowControlForHandshaking(settings.handshaking);
-    if (!flow) {
-        return refuse({PortOpenProblem::BadHandshaking, portNumber, device_,
-                       QString::number(settings.handshaking)},
-                      reason);
-    }
     const auto line = ParseSerialLineSettings(settings.settings);
-    if (!line) {
-        return refuse({PortOpenProblem::BadSettings, portNumber, device_, settings.settings},
-                      reason);
-    }
 
-    port_.setPortName(device_);
+    // Opened under the name its links lead to, so that a by-id link and its ttyUSB device
+    // share one lock file: two programs cannot hold one adapter under two names.
+    const QString realDevice = QFileInfo(device_).canonicalFilePath();
+    port_.setPortName(realDevice.isEmpty() ? device_ : realDevice);
     port_.setBaudRate(line->baudRate);
     port_.setParity(line->parity);
     port_.setDataBits(line->dataBits);
@@ -100,6 +102,15 @@ bool QtSerialPort::open(const PortSettings& settings, QString* reason)
             detail = systemText;
         return refuse({problem, portNumber, device_, detail}, reason);
     }
+#ifdef Q_OS_UNIX
+    // Terminal programs that take an advisory lock on the device (flock) do not use lock
+    // files, and root passes the kernel's exclusive mode: their lock says the line is busy.
+    // Ours keeps them out in turn while we program.
+    if (::flock(port_.handle(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+        port_.close();
+        return refuse({PortOpenProblem::InUse, portNumber, device_, QString()}, reason);
+    }
+#endif
     // A line without modem signals (a pseudo-terminal, some adapters) cannot raise DTR;
     // that does not stop the data from flowing, so it is not an error.
     if (!port_.setDataTerminalReady(settings.dtrEnable))

@@ -124,9 +124,16 @@ QList<SerialPortEntry> CompletePortList(QList<SerialPortEntry> detected,
             detected << entry;
         }
     }
+    // A port number without a mapping opens its usual device (COM1 is /dev/ttyS0), so that
+    // device is listed under the number too; unmapped usual devices are not added to the list.
+    QMap<int, QString> opened = mappings;
+    for (int port = 1; port <= kHighestMappedPort; ++port) {
+        if (!opened.contains(port))
+            opened.insert(port, DefaultDeviceForPort(port));
+    }
     for (SerialPortEntry& entry : detected) {
         entry.byId = ByIdLinkFor(entry.device, byIdFolder);
-        entry.comPorts = PortsNaming(entry.device, mappings);
+        entry.comPorts = PortsNaming(entry.device, opened);
     }
     // Numbers in names count as numbers: /dev/ttyS2 comes before /dev/ttyS10.
     QCollator order;

@@ -57,6 +57,8 @@ TEST(CliOptions, UsageErrorsSayWhat)
                                     {"program a.sre b.sre", "at most one file"},
                                     {"check", "exactly one file"},
                                     {"identify --port 1 --port 2", "several ports"},
+                                    {"identify --port COM0", "COM numbers start at 1"},
+                                    {"identify --port -3", "neither a device nor a COM number"},
                                     {"erase --loop", "--loop"},
                                     {"check a.sre --wait 3", "--wait"},
                                     {"--json=yes identify", "takes no value"}}) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -57,6 +58,7 @@ TEST(PortOpenError, ClassifiesBySerialErrorAndWhatThePathIs)
         {{E::PermissionError, true, true, true}, P::InUse},  // a lock file or exclusive mode
         {{E::OpenError, true, true, true}, P::InUse},
         {{E::UnsupportedOperationError, true, true, true}, P::Other},
+        {{E::UnknownError, true, true, true, false}, P::NotASerialDevice},  // /dev/null
     };
     for (const auto& [facts, problem] : table)
         EXPECT_EQ(ClassifyPortOpenFailure(facts), problem) << facts.error;
@@ -85,33 +87,49 @@ TEST(SerialPortList, ByIdLinksAndMappingsFollowLinksToTheSameDevice)
     EXPECT_EQ(PortsNaming("/dev/zandor-no-such-tty", mappings), QList<int>{6});  // as written
 
     // ttyUSB1 was detected; ttyX only through the link COM4 names; the others do not exist.
+    // Unmapped numbers name their usual device: /dev/ttyS6 is COM7, /dev/ttyS0 is not COM1.
     SerialPortEntry detected;
     detected.device = dev + "/ttyUSB1";
     detected.description = "Bench adapter";
-    const QList<SerialPortEntry> list = CompletePortList({detected}, mappings, byId);
-    ASSERT_EQ(list.size(), 3);
-    const QStringList devices{list[0].device, list[1].device, list[2].device};
-    EXPECT_EQ(devices, (QStringList{dev + "/ttyUSB0", dev + "/ttyUSB1", dev + "/ttyX"}));
-    EXPECT_EQ(list[0].comPorts, (QList<int>{1, 3}));
-    EXPECT_EQ(list[1].byId, byId + "/usb-Maker_B-if00-port0");
-    EXPECT_EQ(list[1].description, "Bench adapter");
-    EXPECT_EQ(list[2].comPorts, QList<int>{4});
+    SerialPortEntry builtIn[2];
+    builtIn[0].device = "/dev/ttyS0";
+    builtIn[1].device = "/dev/ttyS6";
+    const QList<SerialPortEntry> list =
+        CompletePortList({detected, builtIn[0], builtIn[1]}, mappings, byId);
+    QStringList devices;
+    for (const SerialPortEntry& entry : list)
+        devices << entry.device;
+    EXPECT_EQ(devices, (QStringList{"/dev/ttyS0", "/dev/ttyS6", dev + "/ttyUSB0",
+                                    dev + "/ttyUSB1", dev + "/ttyX"}));
+    ASSERT_EQ(list.size(), 5);
+    EXPECT_EQ(list[0].comPorts, QList<int>{});
+    EXPECT_EQ(list[1].comPorts, QList<int>{7});
+    EXPECT_EQ(list[2].comPorts, (QList<int>{1, 3}));
+    EXPECT_EQ(list[3].byId, byId + "/usb-Maker_B-if00-port0");
+    EXPECT_EQ(list[3].description, "Bench adapter");
+    EXPECT_EQ(list[4].comPorts, QList<int>{4});
 }
 
 TEST(PortChecks, APseudoTerminalNobodyHoldsIsUsableWithoutLowLatency)
 {
     const int master = posix_openpt(O_RDWR | O_NOCTTY);
     ASSERT_TRUE(master >= 0 && grantpt(master) == 0 && unlockpt(master) == 0);
-    const QList<PortCheck> checks = CheckPort(QString::fromLocal8Bit(ptsname(master)));
+    const QString slave = QString::fromLocal8Bit(ptsname(master));
+    const auto statuses = [&slave] {
+        QStringList found;
+        for (const PortCheck& check : CheckPort(slave))
+            found << check.name + "=" + CheckStatusName(check.status);
+        return found;
+    };
+    // No latency timer on a pseudo-terminal: nothing to warn about.
+    EXPECT_EQ(statuses().mid(0, 4),
+              (QStringList{"device=pass", "access=pass", "in use=pass", "low latency=pass"}));
+    // A terminal program's advisory lock means the line is taken.
+    const int other = ::open(ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(other >= 0 && ::flock(other, LOCK_EX) == 0);
+    EXPECT_EQ(statuses().value(2), "in use=fail");
+    ::close(other);
     ::close(master);
-    QStringList found;
-    for (const PortCheck& check : checks)
-        found << check.name + "=" + CheckStatusName(check.status);
-    EXPECT_EQ(found.mid(0, 4),
-              (QStringList{"device=pass", "access=pass", "in use=pass", "low latency=warn"}));
-    ASSERT_EQ(checks.size(), 5);
-    EXPECT_EQ(checks[3].fix,
-              "the adapter's driver has no low-latency mode; expect slower programming");
 
     const QList<PortCheck> missing = CheckPort("/dev/zandor-no-such-device");
     ASSERT_EQ(missing.size(), 2);
@@ -127,4 +145,13 @@ TEST(PortChecks, FindsAProcessByItsName)
     EXPECT_TRUE(IsProcessRunning("ModemManager", proc.path()));
     EXPECT_FALSE(IsProcessRunning("bash", proc.path()));  // not a process number
     EXPECT_FALSE(IsProcessRunning("Modem", proc.path()));
+
+    // A process holds a device when one of its descriptors leads to it, under any name.
+    ASSERT_TRUE(WriteTestFile(proc.filePath("device")) && WriteTestFile(proc.filePath("other")));
+    ASSERT_TRUE(QDir().mkpath(proc.filePath("412/fd")) && QDir().mkpath(proc.filePath("77/fd")));
+    ASSERT_TRUE(QFile::link(proc.filePath("other"), proc.filePath("412/fd/3")));
+    ASSERT_TRUE(QFile::link(proc.filePath("device"), proc.filePath("77/fd/5")));
+    ASSERT_TRUE(WriteTestFile(proc.filePath("77/comm"), "cat\n"));
+    ASSERT_TRUE(QFile::link(proc.filePath("device"), proc.filePath("by-id")));
+    EXPECT_EQ(ProcessesHolding(proc.filePath("by-id"), proc.path()), QStringList{"cat (pid 77)"});
 }

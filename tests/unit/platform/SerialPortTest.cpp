@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <optional>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <stdlib.h>
 #include <tuple>
 #include <unistd.h>
@@ -117,6 +118,14 @@ TEST_F(SerialPortTest, RefusedSettingsFailTheOpenWithAReason)
     EXPECT_EQ(reason_, "port /dev/zandor-gone: does not exist: is the adapter plugged in?");
     direct.device = slave_;
     EXPECT_TRUE(missing.open(direct, &reason_)) << reason_.toStdString();
+    missing.close();
+
+    // A terminal program holding an advisory lock on the device keeps us off the line.
+    const int other = ::open(ptsname(master_), O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(other >= 0 && ::flock(other, LOCK_EX) == 0);
+    EXPECT_FALSE(missing.open(direct, &reason_));
+    EXPECT_EQ(reason_, "port " + slave_ + ": is in use by another program");
+    ::close(other);
 }
 
 TEST_F(SerialPortTest, LowLatencyIsOnWhileOpenAndSkippedWhereTheDriverHasNone)
