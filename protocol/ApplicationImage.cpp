@@ -114,6 +114,10 @@ std::optional<ApplicationImage> BuildApplicationImage(const QByteArray& fileByte
         if (lineFault.isEmpty())
             lineFault = QStringLiteral("the first record is damaged");
         built = Fail(fault, 1, LineFaultText(file, 1, lineFault));
+    } else if (IsTextFile(fileBytes)) {
+        // The same for any other text: a byte order mark, a blank first line, a foreign format.
+        const TextFileFault textFault = FirstTextFileFault(fileBytes);
+        built = Fail(fault, textFault.line, LineFaultText(file, textFault.line, textFault.fault));
     } else {
         built = BuildBinaryImage(fileBytes, offsetText, image, fault);
     }

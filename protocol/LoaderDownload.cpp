@@ -74,7 +74,11 @@ Outcome SendLoader(Target& target, int memoryKind, int firstLoadFlag)
     const auto loader = PrepareLoader(target.profile, memoryKind, firstLoadFlag == kFirstLoad, &fault);
     if (loader)
         return SendLoader(target, *loader);
+    return ReportLoaderFault(target, fault);
+}
 
+Outcome ReportLoaderFault(Target& target, const LoaderPrepareFault& fault)
+{
     StepEvent step;
     step.phase = fault.phase;
     step.statusText = fault.statusText;

@@ -108,6 +108,8 @@ std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile,
         if (!preLoader.ok()) {
             Refuse(fault, Phase::PreLoader, PreLoaderStatusText(profile.PreLoaderFile), profile.PreLoaderFile,
                    InputFileFaultText(profile.PreLoaderFile, preLoader.reason));
+            if (fault)
+                fault->fileError = preLoader.error;
             return std::nullopt;
         }
         package.preLoader = preLoader.bytes;
@@ -117,6 +119,8 @@ std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile,
     if (!loaderBytes.ok()) {
         Refuse(fault, Phase::Loader, loaderText, package.loaderFile,
                InputFileFaultText(package.loaderFile, loaderBytes.reason));
+        if (fault)
+            fault->fileError = loaderBytes.error;
         return std::nullopt;
     }
     LoaderImagesFault imagesFault;

@@ -4,6 +4,7 @@
 // file (first load) and the loader's two memory images. A bad file is found here, so it
 // never leaves the target with half a loader.
 
+#include "InputFile.h"
 #include "ProtocolEvents.h"
 #include "profiles/ProfileData.h"
 
@@ -45,6 +46,7 @@ struct LoaderPrepareFault {
     Phase phase = Phase::Loader;
     QString statusText;
     FaultEvent fault;
+    InputFileError fileError = InputFileError::None;  // why a file could not be read, if so
 };
 
 // Reads and checks the pre-loader (first load) and the loader of the memory kind (1 to 4;

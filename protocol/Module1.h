@@ -45,6 +45,9 @@ Outcome SendLoader(Target& target, const LoaderPackage& loader);
 // The same after preparing the loader of the memory kind from the profile; a file that
 // cannot be sent is reported as a fault and a step that ends with Outcome::BadInput.
 Outcome SendLoader(Target& target, int memoryKind, int firstLoadFlag);
+// Reports a loader that could not be prepared (its step, the fault, a step end with
+// Outcome::BadInput); returns Outcome::BadInput.
+Outcome ReportLoaderFault(Target& target, const LoaderPrepareFault& fault);
 
 // Erases the CPU flash (4 banks) or the AMD29F0x0 (8 banks); other kinds: nothing, Done.
 Outcome EraseFlash(Target& target, int memoryKind);
@@ -57,7 +60,9 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, int memor
 // LineFailed.
 Outcome IdentifyBootstrap(Target& target);
 // IdentifyBootstrap, then the pre-loader and loader for `loaderMemoryKind`. Returns the
-// identification's outcome, whatever the loader download did (it reports itself).
+// identification's outcome, whatever the loader download did (it reports itself); or
+// BadInput, with nothing sent, when a pre-loader or loader file is no regular file or too
+// large to ever be sent.
 Outcome IdentifyTarget(Target& target, int loaderMemoryKind);
 
 }  // namespace zandor::protocol

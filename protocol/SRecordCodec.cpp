@@ -216,6 +216,45 @@ bool LooksLikeSRecordLine(QByteArrayView line)
     return true;
 }
 
+namespace {
+constexpr char kUtf8ByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr qsizetype kUtf8ByteOrderMarkBytes = 3;
+}  // namespace
+
+bool IsTextFile(QByteArrayView bytes)
+{
+    if (bytes.startsWith(QByteArrayView(kUtf8ByteOrderMark, kUtf8ByteOrderMarkBytes)))
+        bytes = bytes.sliced(kUtf8ByteOrderMarkBytes);
+    bool lineEnd = false;
+    for (char c : bytes) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\r' || c == '\n')
+            lineEnd = true;
+        else if (c != '\t' && (u < 0x20 || u > 0x7E))
+            return false;
+    }
+    return lineEnd;
+}
+
+TextFileFault FirstTextFileFault(const QByteArray& bytes)
+{
+    if (bytes.startsWith(kUtf8ByteOrderMark)) {
+        return {1, QStringLiteral("the file begins with a byte order mark (EF BB BF): save it as "
+                                  "plain ASCII text")};
+    }
+    for (const TextLine& line : SplitLines(bytes)) {
+        const QString fault = IsBlankLine(line.text)
+            ? QStringLiteral("an S-record file begins with a record, not a blank line")
+            : SRecordLineFault(line.text);
+        if (!fault.isEmpty())
+            return {line.number, fault};
+        // The first record is sound, so the file's type was judged on a line that
+        // GetFileType reads differently (a lower-case checksum is taken; so this is rare).
+        break;
+    }
+    return {1, QStringLiteral("the file is text, but not an S-record file")};
+}
+
 QString SRecordLineFault(QByteArrayView line)
 {
     if (line.isEmpty() || line.at(0) != kRecordStart)

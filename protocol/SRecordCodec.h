@@ -64,6 +64,20 @@ int SRecordAddressBytes(char type);
 // checksum or count is wrong.
 bool LooksLikeSRecordLine(QByteArrayView line);
 
+// A file of text lines only: printable ASCII, tabs and line ends (at least one), perhaps
+// after a UTF-8 byte order mark. No real binary image is made of text alone; such a file
+// is a damaged or foreign text file (an S-record file saved with a byte order mark or a
+// blank first line, a hexadecimal file of another format).
+bool IsTextFile(QByteArrayView bytes);
+
+// Why a text file that is not an S-record file cannot be programmed: the line number
+// (from 1) of its first fault and the fault.
+struct TextFileFault {
+    int line = 1;
+    QString fault;
+};
+TextFileFault FirstTextFileFault(const QByteArray& bytes);
+
 // Full check of one S-record line: "S", a record type a loader takes, even digit count,
 // valid digits, count field matching the length and covering the type's address and the
 // checksum, right checksum. Empty text when the line is sound.

@@ -55,9 +55,23 @@ Outcome IdentifyBootstrap(Target& target)
 
 Outcome IdentifyTarget(Target& target, int loaderMemoryKind)
 {
+    // The files are read once, before the identification byte goes out. One that is no
+    // regular file or far too large can never be sent: it is refused now, so that a board
+    // is not left waiting for a pre-loader that never comes. A missing or malformed file
+    // is reported after the identification, which comes first without a board.
+    LoaderPrepareFault fault;
+    const auto loader = PrepareLoader(target.profile, loaderMemoryKind, true, &fault);
+    const bool neverSendable = fault.fileError == InputFileError::NotRegular
+                               || fault.fileError == InputFileError::TooLarge;
+    if (!loader && neverSendable)
+        return ReportLoaderFault(target, fault);
     const Outcome identified = IdentifyBootstrap(target);
-    if (identified == Outcome::Done)
-        SendLoader(target, loaderMemoryKind, kFirstLoad);
+    if (identified == Outcome::Done) {
+        if (loader)
+            SendLoader(target, *loader);
+        else
+            ReportLoaderFault(target, fault);
+    }
     return identified;
 }
 

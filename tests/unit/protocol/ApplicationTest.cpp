@@ -83,7 +83,12 @@ TEST_F(ApplicationTest, FilesNoLoaderTakesAreRefusedWholeBeforeAnythingIsSent)
           {good + "\nS10200FD\n", "line 2: the count 2 is too small"},
           {good + "\nS2030000FC\n", "line 2: the count 3 is too small"},
           // A damaged first record does not turn the file into a binary image of its text.
-          {badChecksum + "\r\n" + good + "\r\n", "line 1: checksum"}}) {
+          {badChecksum + "\r\n" + good + "\r\n", "line 1: checksum"},
+          // Nor does any other text file: it would land as text over the reset vectors.
+          {"SX0500010000FA\r\n" + good + "\r\n", "line 1: \"SX\" is not a record type"},
+          {"\r\n" + good + "\r\n", "line 1: an S-record file begins with a record"},
+          {"\xEF\xBB\xBF" + good + "\r\n", "line 1: the file begins with a byte order mark"},
+          {":10000000FA00\r\n:00000001FF\r\n", "line 1: the line does not begin with \"S\""}}) {
         writeFile("Appl.sre", content);
         report = RecordingReporter();
         EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);

@@ -85,10 +85,12 @@ TEST_F(LoaderTest, BadOrMissingFilesGiveOneBoxNamingFileAndLine)
     EXPECT_EQ(SendLoader(target, profiles::DataFlashMemory, kReload), Outcome::BadInput);  // no LoaderAT45D0x1.sre
     profile.PreLoaderFile = "/dev/zero";  // read without end, it would fill the memory
     EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
+    // Such a file is refused before the identification byte, too: no board is left waiting.
+    EXPECT_EQ(IdentifyTarget(target, profiles::CpuFlashMemory), Outcome::BadInput);
     EXPECT_EQ(SendLoader(target, 9, kReload), Outcome::BadInput);
-    ASSERT_EQ(report.events.size(), 5);  // one box each, no not-responding box
+    ASSERT_EQ(report.events.size(), 6);  // one box each, no not-responding box
     for (auto [i, word] : {std::pair{0, "LoaderC167.sre, line 2"}, {1, "PreLoad.bin"}, {2, "LoaderAT45D0x1.sre"},
-                           {3, "/dev/zero: it is a device"}})
+                           {3, "/dev/zero: it is a device"}, {4, "/dev/zero: it is a device"}})
         EXPECT_TRUE(report.events[i].contains(QLatin1String(word))) << report.events[i].toStdString();
     EXPECT_TRUE(port.writes().isEmpty());
 }
