@@ -6,23 +6,25 @@ namespace zandor::app {
 
 namespace {
 constexpr double kNanosecondsPerSecond = 1e9;
-constexpr int kSecondsDecimals = 1;  // tenths of a second
+constexpr int kSecondsDecimals = 1;       // tenths of a second
+constexpr int kShortSecondsDecimals = 2;  // hundredths, below one second
 
 QString SecondsText(qint64 nanoseconds)
 {
-    return QString::number(double(nanoseconds) / kNanosecondsPerSecond, 'f', kSecondsDecimals)
+    const double seconds = double(nanoseconds) / kNanosecondsPerSecond;
+    return QString::number(seconds, 'f', seconds < 1 ? kShortSecondsDecimals : kSecondsDecimals)
            + QStringLiteral(" s");
 }
 }  // namespace
 
 QString EraseProgramTimingText(qint64 eraseNanoseconds, qint64 downloadNanoseconds,
-                               qint64 fileBytes)
+                               qint64 dataBytes)
 {
     QString text = QStringLiteral("Erase ") + SecondsText(eraseNanoseconds)
                    + QStringLiteral(", download ") + SecondsText(downloadNanoseconds);
     if (downloadNanoseconds > 0) {
         const qint64 bytesPerSecond =
-            qRound64(double(fileBytes) * kNanosecondsPerSecond / double(downloadNanoseconds));
+            qRound64(double(dataBytes) * kNanosecondsPerSecond / double(downloadNanoseconds));
         text += QStringLiteral(", ") + QString::number(bytesPerSecond) + QStringLiteral(" bytes/s");
     }
     return text;

@@ -159,7 +159,14 @@ void frmMain::OpenCommPort()
         return;
     ui::ShowMessageBox(this, platform::kApplicationTitle, kCommPortErrorText, QMessageBox::Warning);
     // The box keeps its words; the status bar says which device and why, with the fix.
+    showPortReason(reason);
+}
+
+void frmMain::showPortReason(const QString& reason)
+{
     setStatusText(reason);
+    // A by-id path leaves little room for the fix: the tooltip shows the whole reason.
+    staPanel1->setToolTip(reason);
 }
 
 bool frmMain::ResetTarget(int intMode)
@@ -170,12 +177,15 @@ bool frmMain::ResetTarget(int intMode)
     // A USB adapter that was pulled out (or busy at start-up) leaves the port closed: try it
     // again quietly, so that plugging it back in and pressing Reset is enough. When it
     // still cannot open, the not-responding box below says what the user must do.
-    if (!comm_.isOpen())
-        app::OpenCommPort(comm_, CurrentProfile);
+    QString reason;
+    if (!comm_.isOpen() && !app::OpenCommPort(comm_, CurrentProfile, &reason))
+        showPortReason(reason);  // what stops it now, which may differ from the last time
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
-    const bool identified =
-        protocol::IdentifyTarget(target, SelectedMemoryKind()) == protocol::Outcome::Done;
-    if (!identified)
+    const protocol::Outcome outcome = protocol::IdentifyTarget(target, SelectedMemoryKind());
+    const bool identified = outcome == protocol::Outcome::Done;
+    // A loader file that can never be sent was refused with its own box before anything
+    // went out; the board was not asked, so it is not called unresponsive.
+    if (!identified && outcome != protocol::Outcome::BadInput)
         NotRespondingBox();
     EnableControls(kFirstTab, true);
     return identified;
@@ -313,7 +323,7 @@ void frmMain::onEraseProgramClicked()
         clock.start();
         if (protocol::SendApplication(target, *load.image, kind) == protocol::Outcome::Done)
             staPanel1->setToolTip(EraseProgramTimingText(eraseNanoseconds, clock.nsecsElapsed(),
-                                                         load.image->fileBytes));
+                                                         protocol::SummarizeImage(*load.image).dataBytes));
     }
     EnableControls(kFirstTab, true);
 }
@@ -332,6 +342,7 @@ void frmMain::onPropertiesClicked()
 void frmMain::setStatusText(const QString& text)
 {
     staPanel1->setText(text);
+    staPanel1->setToolTip(QString());  // a port's reason or a run's times belong to their text
 }
 
 QString frmMain::statusText() const

@@ -73,6 +73,7 @@ public:
 
     // Where the protocol's progress and failures are shown.
     void setStatusText(const QString& text) override;
+    void showPortReason(const QString& reason);
     QString statusText() const override;
     void setPercent(int percent, const QString& text) override;
     void notRespondingBox() override { NotRespondingBox(); }

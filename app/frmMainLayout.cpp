@@ -240,6 +240,14 @@ void frmMain::buildStatusBar()
     staPanel3Progress->setAlignment(Qt::AlignCenter);
     staPanel3Progress->setFixedWidth(t.x(kStatusPercentWidth));
     staPanel3Progress->setMaximumHeight(t.y(kStatusBarHeight));
+    // The window is disabled while it works, which would grey the bar out just while it is
+    // watched: it keeps its active colours.
+    QPalette barColours = staPanel3Progress->palette();
+    for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText, QPalette::Text,
+                                           QPalette::WindowText, QPalette::Base, QPalette::Window}) {
+        barColours.setColor(QPalette::Disabled, role, barColours.color(QPalette::Active, role));
+    }
+    staPanel3Progress->setPalette(barColours);
 
     sta->addWidget(staPanel1, 1);
     sta->addPermanentWidget(staPanel2);

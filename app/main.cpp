@@ -14,9 +14,39 @@
 #include <QApplication>
 #include <QStringList>
 
+#include <cstdio>
+
+namespace {
+
+// --version and --help answer on the terminal before any window system is needed, so
+// they work over ssh and in scripts as well.
+bool AnswersOnTerminal(int argc, char* argv[])
+{
+    using namespace zandor;
+    if (argc != 2)
+        return false;
+    const QByteArray option(argv[1]);
+    if (option == "--version") {
+        std::printf("Zandor %s\n", qPrintable(platform::VersionString()));
+        return true;
+    }
+    if (option == "--help" || option == "-h") {
+        std::printf("usage: Zandor [/Pprofile]\n\n%s: the window. /Pprofile starts with that "
+                    "profile.\nzandor-cli --help describes the command line; man Zandor tells "
+                    "more.\n",
+                    qPrintable(platform::kApplicationTitle));
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[])
 {
     using namespace zandor;
+    if (AnswersOnTerminal(argc, argv))
+        return 0;
     QApplication application(argc, argv);
 
     const QString applicationName = platform::ExecutableBaseName();

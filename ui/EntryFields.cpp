@@ -72,6 +72,9 @@ private:
         // X11 hands Delete over with the character DEL (7Fh); it edits, it types nothing.
         if (key->key() == Qt::Key_Delete || c.unicode() == kDelete)
             return false;
+        // Tab and Shift+Tab move the focus on; they type nothing.
+        if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+            return false;
         const bool dialogKey = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter
                                || key->key() == Qt::Key_Escape;
         if (dialogKey && qobject_cast<QDialog*>(field_->window()))

@@ -18,8 +18,9 @@ public:
     bool open(const platform::PortSettings& settings, QString* reason) override
     {
         settings_ = settings;
+        ++opens_;
         if (openRefused_ && reason)
-            *reason = QStringLiteral("refused by the test");
+            *reason = QStringLiteral("refused by the test, attempt %1").arg(opens_);
         failed_ = failed_ && openRefused_;
         return open_ = !openRefused_;
     }
@@ -54,6 +55,7 @@ private:
     bool open_ = true;
     bool failed_ = false;
     bool openRefused_ = false;
+    int opens_ = 0;
     platform::PortSettings settings_;
     QByteArray received_;
     QList<QByteArray> writes_;

@@ -5,6 +5,7 @@
 #include "MainWindowHarness.h"
 
 #include "app/MainTiming.h"
+#include "ui/EntryFields.h"
 #include "support/TestFiles.h"
 
 #include <QApplication>
@@ -142,7 +143,7 @@ private slots:
     void eraseProgramShowsProgressAndTimes()
     {
         QCOMPARE(app::EraseProgramTimingText(800'000'000, 20'400'000'000, 65536),
-                 QStringLiteral("Erase 0.8 s, download 20.4 s, 3213 bytes/s"));
+                 QStringLiteral("Erase 0.80 s, download 20.4 s, 3213 bytes/s"));
 
         MainWindowHarness h;
         h.enterFolder();
@@ -166,7 +167,7 @@ private slots:
         QCOMPARE(h.panel(1), QStringLiteral("CPU: Sending Appl.bin, Done"));
         QCOMPARE(h.panel(3), QStringLiteral("100%"));
         QCOMPARE(bar->value(), 100);
-        const QRegularExpression times("^Erase \\d+\\.\\d s, download \\d+\\.\\d s, \\d+ bytes/s$");
+        const QRegularExpression times("^Erase \\d+\\.\\d+ s, download \\d+\\.\\d+ s, \\d+ bytes/s$");
         QVERIFY2(times.match(panel1->toolTip()).hasMatch(), qPrintable(panel1->toolTip()));
 
         run(3);
@@ -247,6 +248,18 @@ private slots:
             QTest::sendKeyEvent(QTest::Click, field, Qt::Key_Delete, QStringLiteral("\x7F"), {});
             QCOMPARE(field->text(), QStringLiteral("23456"));
         }
+        // Tab (text "\t") reaches the field's own handling, which moves the focus on.
+        struct TabCounter : QLineEdit {
+            int tabs = 0;
+            bool event(QEvent* e) override
+            {
+                tabs += e->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(e)->key() == Qt::Key_Tab;
+                return QLineEdit::event(e);
+            }
+        } field;
+        ui::MakeEntryField(&field, ui::KeyFilter::Hexadecimal);
+        QTest::sendKeyEvent(QTest::Click, &field, Qt::Key_Tab, QStringLiteral("\t"), {});
+        QCOMPARE(field.tabs, 1);
     }
 };
 

@@ -87,14 +87,19 @@ private slots:
         QCOMPARE(h.fakePort.lastSettings().portNumber, std::int16_t(3));
         QCOMPARE(h.boxTexts(), QStringList({testing::kCommPortError, testing::kNotResponding}));
         QCOMPARE(h.boxes[0].caption, testing::kTitle);
-        QCOMPARE(h.panel(1), QStringLiteral("refused by the test"));  // the port's reason
+        // The port's reason (of the start-up's Reset, the second attempt), whole in the
+        // tooltip when the panel is too narrow for it.
+        QCOMPARE(h.panel(1), QStringLiteral("refused by the test, attempt 2"));
+        QCOMPARE(h.control<QLabel>("staPanel1")->toolTip(), h.panel(1));
         QVERIFY(!h.fakePort.isOpen());
         QVERIFY(w.isEnabled());
 
-        // Reset on the closed port: the not-responding box again, the commands still usable.
+        // Reset on the closed port: the not-responding box again, the commands still usable,
+        // and the reason of this attempt.
         h.boxes.clear();
         h.click("cmdReset");
         QCOMPARE(h.boxTexts(), QStringList({testing::kNotResponding}));
+        QCOMPARE(h.panel(1), QStringLiteral("refused by the test, attempt 3"));
         QVERIFY(h.control<QPushButton>("cmdReset")->isEnabled());
         QVERIFY(h.control<QPushButton>("cmdC167EraseProgram")->isEnabled());
 
