@@ -92,6 +92,8 @@ diff -u "$tmp/expected" "$tmp/actual" \
 step "control"
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 \
   || fail "Depends lacks the Qt libraries: did dpkg-shlibdeps (dpkg-dev) run?"
+dpkg-deb -f "$deb" Depends | grep -q qt6-qpa-plugins \
+  || fail "Depends lacks qt6-qpa-plugins: the window could not start without recommends"
 control_members=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | grep -v '^\./$' | sort | tr '\n' ' ')
 [ "$control_members" = "./control ./md5sums " ] \
   || fail "the control archive holds more than control and md5sums: $control_members"
@@ -100,8 +102,11 @@ step "lintian"
 lintian --fail-on error "$deb" || fail "lintian reports errors"
 
 step "install"
+# A zandor package installed before is replaced by this one, which stays installed at the end.
+installed_before=false
 if is_installed zandor; then
-  echo "removing the zandor package installed before"
+  installed_before=true
+  echo "removing the zandor package installed before; this one stays installed afterwards"
   apt_get remove zandor >/dev/null
 fi
 installed_by_us=true
@@ -133,6 +138,8 @@ if [ -f cli/CMakeLists.txt ]; then
   step "zandor-cli"
   zandor-cli --version | grep -qF "$version" || fail "zandor-cli --version does not say $version"
   zandor-cli check /usr/share/zandor/samples/Appl.sre || fail "zandor-cli check of Appl.sre failed"
+  (unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM && Zandor --version) | grep -qF "$version" \
+    || fail "Zandor --version does not say $version without a display"
 else
   echo "SKIPPED: zandor-cli (no cli/ folder in this tree yet)"
 fi
@@ -200,5 +207,9 @@ done < "$tmp/expected"
 for dir in /usr/share/zandor /usr/share/doc/zandor; do
   [ ! -e "$dir" ] || fail "$dir is still there after the package was removed"
 done
+if $installed_before; then
+  apt_get install "$deb" >/dev/null
+  echo "installed $(basename "$deb") again in place of the zandor package found at the start"
+fi
 
 echo "check-package: the package $(basename "$deb") is fine"

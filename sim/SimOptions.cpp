@@ -88,6 +88,31 @@ std::string UsageText()
            "                  [--latency MS] [--rearm MS] [--no-reset]\n";
 }
 
+std::string HelpText()
+{
+    return UsageText() +
+           "\nA C167 board in serial bootstrap mode, then running our loaders, on a pseudo-terminal.\n"
+           "\n"
+           "  --link PATH              publish the device as this symbolic link\n"
+           "  --log PATH               append every event (identification, loader, erase, record)\n"
+           "  --dump PATH              write the programmed memory here at exit (and on SIGUSR1)\n"
+           "  --id HEX                 identification byte (C5 for a C167, D5 for an ST10F168)\n"
+           "  --silent                 never answer the identification: no board\n"
+           "  --preloader-size N       bytes the bootstrap mode takes (32)\n"
+           "  --erase-ms MS            time one bank erase takes (20)\n"
+           "  --ack-delay MS           extra delay before every record reply\n"
+           "  --split-reply            reply \"*\" and a second byte 50 ms later\n"
+           "  --stray HEX              bytes sent ahead of every record reply\n"
+           "  --close-after-records N  close the line after N records: an adapter pulled out\n"
+           "  --refuse CHAR@erase:BANK | CHAR@record:N\n"
+           "                           reply CHAR (one of ! ? # $) instead of \"*\" there\n"
+           "  --baud N                 pace the line as at N baud (10 bits a byte)\n"
+           "  --latency MS             hold every reply MS, like a USB adapter's latency timer\n"
+           "  --rearm MS               after a download, a fresh board in bootstrap mode MS later\n"
+           "  --no-reset               a zero byte in loader mode is ignored, not a reset\n"
+           "  -h, --help               this text\n";
+}
+
 bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error)
 {
     for (int i = 1; i < argc; ++i) {
@@ -183,8 +208,7 @@ bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error
             }
             options.refusals.push_back(refusal);
         } else if (name == "--help" || name == "-h") {
-            error = "";
-            return false;
+            options.help = true;
         } else {
             error = "unknown option " + name;
             return false;

@@ -34,10 +34,13 @@ struct SimOptions {
     int rearmMs = 0;                 // quiet after a download until the next board; 0: never
     bool noReset = false;            // a zero byte between records is ignored, never a reset
     std::vector<Refusal> refusals;
+    bool help = false;               // --help: print the options and end
 };
 
 // Parses argv. On a bad option returns false and sets `error` to a one-line reason.
 bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error);
 std::string UsageText();
+// The usage line and what every option does, for --help.
+std::string HelpText();
 
 }  // namespace zandor::sim

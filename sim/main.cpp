@@ -75,6 +75,10 @@ int main(int argc, char** argv)
         std::fputs(UsageText().c_str(), stderr);
         return kExitUsage;
     }
+    if (options.help) {
+        std::fputs(HelpText().c_str(), stdout);
+        return 0;
+    }
     InstallSignalHandlers();
 
     EventLog log;
