@@ -2,10 +2,12 @@
 
 #include "BoardSession.h"
 #include "ExitCodes.h"
+#include "FailureText.h"
 #include "GangRun.h"
 #include "Interrupt.h"
 #include "RunLog.h"
 #include "RunSetup.h"
+#include "profiles/MemoryFiles.h"
 
 #include <QElapsedTimer>
 #include <unistd.h>
@@ -40,10 +42,16 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
     job.portSettings = PortSettingsFor(job.profile, options.ports.value(0));
     job.device = DeviceOf(store, job.portSettings);
 
+    // A production line must be able to trace every board: a log that cannot be written
+    // stops the run before a board is touched.
+    if (!options.logFile.isEmpty() && !CanAppendTo(options.logFile, message))
+        return kExitUsage;
+
     protocol::LoaderPrepareFault loaderFault;
     const auto loader = protocol::PrepareLoader(job.profile, job.memoryKind, true, &loaderFault);
     if (!loader) {
-        *message = loaderFault.fault.text;
+        *message = protocol::PhaseName(loaderFault.phase) + QStringLiteral(": ") + loaderFault.fault.text
+                   + RelativeNameHint(loaderFault.fault.file);
         return kExitBadInput;
     }
     job.loader = *loader;
@@ -52,7 +60,8 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
 
     const protocol::ApplicationLoad load = protocol::LoadApplicationImage(job.profile, job.memoryKind);
     if (!load.image) {
-        *message = load.fault.text;
+        const QString* file = profiles::FilesOfMemory(job.profile, job.memoryKind).application;
+        *message = QStringLiteral("application: ") + load.fault.text + RelativeNameHint(file ? *file : QString());
         return kExitBadInput;
     }
     if (!options.expectSha256.isEmpty() && QString::fromLatin1(load.image->sha256.toHex()) != options.expectSha256) {
@@ -90,19 +99,26 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
         reporter.result(kExitUsage, error, 0);
         return kExitUsage;
     }
+    // True when the board's line is in the log (or no log was asked for).
     auto log = [&](int board, const BoardResult& result) {
         QString logError;
-        if (!options.logFile.isEmpty() && !AppendBoardRecord(options.logFile, RecordOf(job, board, result), &logError))
-            reporter.error(logError);
+        if (options.logFile.isEmpty() || AppendBoardRecord(options.logFile, RecordOf(job, board, result), &logError))
+            return true;
+        reporter.error(QStringLiteral("board %1 is not recorded: %2").arg(board).arg(logError));
+        return false;
     };
 
     if (!options.loop) {
+        if (options.waitSeconds)
+            reporter.info(QStringLiteral("Waiting for a board on %1 ...").arg(job.device));
         const BoardResult result = session.run(WaitMilliseconds(options.waitSeconds));
-        if (job.command == Command::Program && result.exitCode != kExitPortFailed && result.exitCode != kExitUsage)
+        if (job.command == Command::Program && result.boardFound)
             log(1, result);
-        const QString done = result.exitCode == kExitSuccess
-                                 ? QStringLiteral("done in %1 s").arg(result.seconds, 0, 'f', 1)
-                                 : result.message;
+        QString done = result.exitCode == kExitSuccess
+                           ? QStringLiteral("done in %1 s").arg(result.seconds, 0, 'f', 1)
+                           : result.message;
+        if (result.exitCode == kExitSuccess && job.command == Command::Identify)
+            done = QStringLiteral("%1 identified, its loader running: %2").arg(ChipText(job.profile), done);
         reporter.result(result.exitCode, done, result.seconds, {{"port", job.device}, {"records", result.records}});
         return result.exitCode;
     }
@@ -127,7 +143,7 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
         ++boards;
         if (result.exitCode == kExitSuccess)
             ++succeeded;
-        log(boards, result);
+        const bool recorded = log(boards, result);
         const QString line = result.exitCode == kExitSuccess
                                  ? QStringLiteral("board %1: ok in %2 s").arg(boards).arg(result.seconds, 0, 'f', 1)
                                  : QStringLiteral("board %1: failed (exit %2) in %3 s: %4")
@@ -146,6 +162,10 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
         }
         if (result.exitCode == kExitInterrupted)
             break;
+        if (!recorded) {
+            reporter.error(QStringLiteral("stopped: boards cannot be recorded in %1").arg(options.logFile));
+            break;
+        }
     }
     const int failed = boards - succeeded;
     const int exitCode = failed == 0 ? kExitSuccess : kExitSomeBoardsFailed;

@@ -112,7 +112,7 @@ int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message)
             if (probes.lastEnd.outcome == protocol::Outcome::WrongTarget)
                 reporter_.onReply(probes.lastReply);
             reporter_.onStepEnd(probes.lastEnd);
-            *message = FailureText(probes.lastEnd, waitMs ? *waitMs / kMillisecondsPerSecond : 0);
+            *message = FailureText(probes.lastEnd, {waitMs ? *waitMs / kMillisecondsPerSecond : 0, ChipText(job_.profile)});
             return ExitCodeFor(probes.lastEnd.phase, probes.lastEnd.outcome);
         }
         sleepUntil(probeStart + kProbeIntervalMs);
@@ -121,7 +121,7 @@ int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message)
 
 int BoardSession::fail(const protocol::StepEndEvent& end, QString* message)
 {
-    *message = FailureText(end);
+    *message = FailureText(end, {0, ChipText(job_.profile)});
     return ExitCodeFor(end.phase, end.outcome);
 }
 

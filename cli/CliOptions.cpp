@@ -96,7 +96,10 @@ private:
                 addPort(*v);
         } else if (name == QLatin1String("--ports")) {
             if (const auto v = value()) {
-                for (const QString& port : v->split(QLatin1Char(','), Qt::SkipEmptyParts))
+                const QStringList ports = v->split(QLatin1Char(','), Qt::SkipEmptyParts);
+                if (ports.isEmpty())
+                    error_ = QStringLiteral("--ports: no port given");
+                for (const QString& port : ports)
                     addPort(port.trimmed());
             }
         } else if (name == QLatin1String("--baud")) {
@@ -164,6 +167,8 @@ private:
             error_ = QStringLiteral("--port %1: COM numbers start at 1").arg(port);
         else if (port.startsWith(QLatin1Char('-')))
             error_ = QStringLiteral("--port %1: neither a device nor a COM number").arg(port);
+        else if (out_.ports.contains(port))
+            error_ = QStringLiteral("--port %1 is given twice").arg(port);
         else
             out_.ports << port;
     }
@@ -277,6 +282,7 @@ QString UsageText()
         "  --log FILE           append one JSON line per board (program)\n"
         "  --json               one JSON object per line on standard output\n"
         "  --trace FILE         every byte both ways, with the time in milliseconds\n"
+        "                       (several ports: FILE.<device name> for each)\n"
         "  -q, --quiet          errors only\n"
         "  -h, --help           this text\n"
         "  --version            the version\n"

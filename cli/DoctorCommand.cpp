@@ -9,8 +9,6 @@
 #include "protocol/ApplicationImage.h"
 #include "protocol/LoaderPackage.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 
 namespace zandor::cli {
@@ -21,14 +19,11 @@ platform::PortCheck FileCheck(const QString& name, const QString& file, const QS
 {
     if (fault.isEmpty())
         return {name, platform::CheckStatus::Pass, QStringLiteral("%1 can be sent").arg(file), QString()};
-    QString fix = QStringLiteral("correct the file, or name another in the profile or with an option");
     // A relative name is looked up in the current folder, which is the usual surprise.
-    if (!file.isEmpty() && QFileInfo(file).isRelative() && !QFileInfo::exists(file)) {
-        fix = QStringLiteral("relative names are looked up in the current folder (%1): run from the "
-                             "folder that holds the files, or give full paths")
-                  .arg(QDir::currentPath());
-    }
-    return {name, platform::CheckStatus::Fail, fault, fix};
+    const QString hint = RelativeNameHint(file);
+    return {name, platform::CheckStatus::Fail, fault,
+            hint.isEmpty() ? QStringLiteral("correct the file, or name another in the profile or with an option")
+                           : hint.mid(2, hint.size() - 3)};
 }
 
 // The profile's serial settings, checked as the port's open would check them.

@@ -39,6 +39,13 @@ int ExitCodeFor(protocol::Phase phase, protocol::Outcome outcome)
 
 QString ResultWord(int exitCode)
 {
+    if (exitCode == kExitSuccess)
+        return QStringLiteral("ok");
+    return exitCode == kExitInterrupted ? QStringLiteral("interrupted") : QStringLiteral("failed");
+}
+
+QString FailureKind(int exitCode)
+{
     switch (exitCode) {
     case kExitSuccess:
         return QStringLiteral("ok");

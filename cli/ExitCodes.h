@@ -22,8 +22,11 @@ constexpr int kExitInterrupted = 130;   // 128 + SIGINT, as shells report it
 // The exit code of an operation that ended with `outcome` in `phase`.
 int ExitCodeFor(protocol::Phase phase, protocol::Outcome outcome);
 
-// "ok", "bad input", "port", "no target", "loader", "erase", "download", "line",
-// "failed", "interrupted": the result word of the summary and the log.
+// "ok", "failed" or "interrupted": the result word of the log and of the JSON board events,
+// for scripts; the exit code says more.
 QString ResultWord(int exitCode);
+// "ok", "bad input", "port", "no target", "loader", "erase", "download", "line",
+// "interrupted" or "failed": what went wrong, for the summary table.
+QString FailureKind(int exitCode);
 
 }  // namespace zandor::cli

@@ -3,6 +3,7 @@
 #include "protocol/Module1.h"
 #include "protocol/ReplyCodes.h"
 #include "protocol/Target.h"
+#include "profiles/MemoryFiles.h"
 
 namespace zandor::cli {
 
@@ -56,8 +57,18 @@ QString AddressText(std::uint32_t address)
     return QStringLiteral("%1").arg(address, 8, 16, QLatin1Char('0')).toUpper();
 }
 
-QString FailureText(const protocol::StepEndEvent& end, double probedSeconds)
+QString ChipText(const profiles::ProfileData& profile)
 {
+    const bool st10 = profiles::IsST10F168(profile);
+    const uint byte = st10 ? protocol::kBootstrapIdST10F168 : protocol::kBootstrapIdC167;
+    return QStringLiteral("%1 (%2h)")
+        .arg(st10 ? profiles::kProcessorCodeST10F168 : QStringLiteral("C167"))
+        .arg(QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper());
+}
+
+QString FailureText(const protocol::StepEndEvent& end, const FailureContext& context)
+{
+    const double probedSeconds = context.probedSeconds;
     using protocol::Outcome;
     const QString phase = protocol::PhaseName(end.phase);
     switch (end.outcome) {
@@ -70,11 +81,19 @@ QString FailureText(const protocol::StepEndEvent& end, double probedSeconds)
                               "the cable on this port?")
             .arg(phase, probedSeconds > 0 ? QString::number(probedSeconds, 'f', 1) + QStringLiteral(" s")
                                           : Seconds(end.limitTicks));
-    case Outcome::WrongTarget:
-        return QStringLiteral("%1: wrong identification byte: %2: check the processor (--cpu)")
-            .arg(phase, protocol::TargetReplyText(end.reply));
-    case Outcome::NotAcknowledged:
-        return QStringLiteral("%1 not acknowledged within %2").arg(Subject(end), Seconds(end.limitTicks));
+    case Outcome::WrongTarget: {
+        // The byte in hexadecimal only: as a character it may be a control code.
+        const QString answered = QString::fromLatin1(end.reply.left(1).toHex().toUpper()) + QLatin1Char('h');
+        return QStringLiteral("%1: the board answered %2%3: check the processor (--cpu) and the baud rate")
+            .arg(phase, answered,
+                 context.expectedChip.isEmpty() ? QString() : QStringLiteral(", not as a ") + context.expectedChip);
+    }
+    case Outcome::NotAcknowledged: {
+        const QString text = QStringLiteral("%1 not acknowledged within %2").arg(Subject(end), Seconds(end.limitTicks));
+        if (end.phase == protocol::Phase::Loader || end.phase == protocol::Phase::PreLoader)
+            return text + QStringLiteral(": check that the pre-loader and loader suit this board");
+        return text;
+    }
     case Outcome::Refused:
         return QStringLiteral("%1 refused: %2").arg(Subject(end), protocol::TargetReplyText(end.reply));
     case Outcome::LineFailed:

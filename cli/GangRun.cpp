@@ -11,7 +11,10 @@
 #include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
+#include <algorithm>
+#include <csignal>
 #include <memory>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace zandor::cli {
@@ -21,6 +24,8 @@ namespace {
 constexpr qint64 kLiveRedrawMs = 100;  // the live lines are redrawn at most this often
 constexpr int kCrashedExitCode = -1;   // a board process that did not exit by itself
 constexpr double kMillisecondsPerSecond = 1000.0;
+constexpr int kPercentPerPlainLine = 10;  // without a terminal, a line per 10 %
+constexpr int kResultWidth = 11;          // "interrupted"
 
 struct Board {
     QString port;
@@ -28,6 +33,7 @@ struct Board {
     QByteArray pending;  // a line not complete yet
     QString phase = QStringLiteral("starting");
     QString percent;
+    int nextTenth = 1;   // without a terminal: the next 10 % step to print
     QString boardLine;   // loop: the last "board N: ..." line
     bool finished = false;
     int exitCode = kCrashedExitCode;
@@ -62,7 +68,11 @@ public:
             QProcess* process = board->process.get();
             Board* b = board.get();
             // A process group of its own: the terminal's Ctrl-C reaches it once, through us.
-            process->setChildProcessModifier([] { ::setpgid(0, 0); });
+            // It ends with us too (as after Ctrl-C), should we be killed: no orphan holds a port.
+            process->setChildProcessModifier([] {
+                ::setpgid(0, 0);
+                ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            });
             QObject::connect(process, &QProcess::readyReadStandardOutput, [this, b] { takeLines(*b); });
             QObject::connect(process, &QProcess::readyReadStandardError, [this, b] {
                 const QByteArray text = b->process->readAllStandardError();
@@ -129,10 +139,16 @@ private:
         if (kind == QLatin1String("step")) {
             board.phase = event.value(QStringLiteral("text")).toString();
             board.percent.clear();
+            board.nextTenth = 1;
             if (!live_ && !options_.json && !options_.quiet)
                 reporter_.info(QStringLiteral("[%1] %2").arg(board.port, board.phase));
         } else if (kind == QLatin1String("progress")) {
-            board.percent = QStringLiteral("%1%").arg(event.value(QStringLiteral("percent")).toInt());
+            const int percent = event.value(QStringLiteral("percent")).toInt();
+            board.percent = QStringLiteral("%1%").arg(percent);
+            if (!live_ && !options_.json && !options_.quiet && percent >= board.nextTenth * kPercentPerPlainLine) {
+                reporter_.info(QStringLiteral("[%1] download: %2").arg(board.port, board.percent));
+                board.nextTenth = percent / kPercentPerPlainLine + 1;
+            }
         } else if (kind == QLatin1String("board")) {
             board.boardLine = QStringLiteral("board %1: %2 in %3 s")
                                   .arg(event.value(QStringLiteral("board")).toInt())
@@ -162,12 +178,14 @@ private:
         if (drawnLines_ > 0)
             text += "\x1b[" + QByteArray::number(drawnLines_) + "A";
         for (const auto& board : boards_) {
-            QString state = board->finished ? (board->exitCode == kExitSuccess ? QStringLiteral("done")
-                                                                               : QStringLiteral("failed: ") + board->message)
+            const QString ended = options_.loop ? QStringLiteral("ended: ")
+                                  : board->exitCode == kExitSuccess ? QStringLiteral("done: ")
+                                                                    : QStringLiteral("failed: ");
+            QString state = board->finished ? ended + board->message
                                             : board->phase + (board->percent.isEmpty() ? QString() : QLatin1Char(' ') + board->percent);
             if (!board->boardLine.isEmpty())
                 state += QStringLiteral("  (%1)").arg(board->boardLine);
-            text += "\r\x1b[K" + QStringLiteral("%1  %2").arg(board->port, -16).arg(state).toLocal8Bit() + '\n';
+            text += "\r\x1b[K" + QStringLiteral("%1  %2").arg(board->port, -portWidth()).arg(state).toLocal8Bit() + '\n';
         }
         drawnLines_ = int(boards_.size());
         WriteNow(stderr, text);
@@ -179,18 +197,19 @@ private:
         QJsonArray rows;
         QString failures;
         QString table = QStringLiteral("%1  %2  %3  %4  %5\n")
-                            .arg(QStringLiteral("port"), -16)
-                            .arg(QStringLiteral("result"), -11)
+                            .arg(QStringLiteral("port"), -portWidth())
+                            .arg(QStringLiteral("result"), -kResultWidth)
                             .arg(QStringLiteral("exit"), 4)
                             .arg(QStringLiteral("seconds"), 7)
                             .arg(options_.loop ? QStringLiteral("boards ok") : QStringLiteral("records"));
         for (const auto& board : boards_) {
             allOk = allOk && board->exitCode == kExitSuccess;
-            const QString result = board->exitCode == kCrashedExitCode ? QStringLiteral("crashed")
-                                                                       : ResultWord(board->exitCode);
+            const bool crashed = board->exitCode == kCrashedExitCode;
+            const QString result = crashed ? QStringLiteral("failed") : ResultWord(board->exitCode);
+            const QString kind = crashed ? QStringLiteral("crashed") : FailureKind(board->exitCode);
             table += QStringLiteral("%1  %2  %3  %4  %5\n")
-                         .arg(board->port, -16)
-                         .arg(result, -11)
+                         .arg(board->port, -portWidth())
+                         .arg(kind, -kResultWidth)
                          .arg(board->exitCode, 4)
                          .arg(board->seconds, 7, 'f', 1)
                          .arg(board->records);
@@ -203,10 +222,20 @@ private:
         const int exitCode = allOk ? kExitSuccess : kExitSomeBoardsFailed;
         if (!options_.json && !options_.quiet)
             PrintOut(table + failures);
+        else if (!options_.json && !failures.isEmpty())
+            reporter_.error(failures.trimmed());  // errors only: still which board and why
         const QString message = allOk ? QStringLiteral("every board succeeded")
                                       : QStringLiteral("some boards failed: see the summary");
         reporter_.result(exitCode, message, seconds, {{"boards", rows}});
         return exitCode;
+    }
+
+    int portWidth() const
+    {
+        int width = int(QStringLiteral("port").size());
+        for (const auto& board : boards_)
+            width = std::max(width, int(board->port.size()));
+        return width;
     }
 
     const CliOptions& options_;

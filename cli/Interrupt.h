@@ -3,9 +3,16 @@
 // Ctrl-C. The first one asks the run to stop where the board stands (after the current
 // record or bank, or between boards); the second ends the program at once. Both exit 130.
 
+#include <QByteArray>
+
 namespace zandor::cli {
 
 void InstallInterruptHandler();
+// What a Ctrl-C says: `notice` to standard error at the first (may be empty); `lastWords` at
+// the second, just before the end: on standard error, or with `json` on standard output as
+// the result line, whose text ends before `,"seconds":...}` (added with the time since the
+// handler was installed).
+void SetInterruptTexts(const QByteArray& notice, const QByteArray& lastWords, bool json);
 bool InterruptRequested();
 // While a progress line stands without its line end, a second Ctrl-C ends it first, so the
 // shell's prompt starts on a line of its own.

@@ -49,15 +49,31 @@ QJsonObject BoardRecordJson(const BoardRecord& record)
     };
 }
 
+namespace {
+int OpenForAppending(const QString& path, QString* error)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
+                          kLogFileMode);
+    if (fd < 0)
+        *error = QStringLiteral("cannot write the log %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    return fd;
+}
+}  // namespace
+
+bool CanAppendTo(const QString& path, QString* error)
+{
+    const int fd = OpenForAppending(path, error);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0;
+}
+
 bool AppendBoardRecord(const QString& path, const BoardRecord& record, QString* error)
 {
     const QByteArray line = QJsonDocument(BoardRecordJson(record)).toJson(QJsonDocument::Compact) + '\n';
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
-                          kLogFileMode);
-    if (fd < 0) {
-        *error = QStringLiteral("cannot write the log %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    const int fd = OpenForAppending(path, error);
+    if (fd < 0)
         return false;
-    }
     const ssize_t written = ::write(fd, line.constData(), size_t(line.size()));
     const int writeErrno = errno;
     ::close(fd);

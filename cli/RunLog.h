@@ -25,6 +25,9 @@ struct BoardRecord {
 // size, sha256.
 QJsonObject BoardRecordJson(const BoardRecord& record);
 
+// Whether the log can be appended to (it is made when missing); false with `error`.
+bool CanAppendTo(const QString& path, QString* error);
+
 // Appends one line; false with `error` when the file cannot be written.
 bool AppendBoardRecord(const QString& path, const BoardRecord& record, QString* error);
 

@@ -1,5 +1,8 @@
 #include "RunSetup.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include "platform/ProductInfo.h"
 #include "platform/SerialPortList.h"
 #include "profiles/MemoryFiles.h"
@@ -79,6 +82,15 @@ platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, con
     else
         settings.device = port;
     return settings;
+}
+
+QString RelativeNameHint(const QString& file)
+{
+    if (file.isEmpty() || !QFileInfo(file).isRelative() || QFileInfo::exists(file))
+        return QString();
+    return QStringLiteral(" (relative names are looked up in the current folder, %1: run from the folder "
+                          "that holds the files, or give full paths)")
+        .arg(QDir::currentPath());
 }
 
 QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings)

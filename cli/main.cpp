@@ -25,6 +25,20 @@ int main(int argc, char** argv)
         reporter.result(kExitUsage, parsed.error + QStringLiteral(" (zandor-cli --help lists the commands)"), 0);
         return kExitUsage;
     }
+    const bool gang = options.ports.size() > 1;
+    const QByteArray lastWords = gang
+        ? QByteArrayLiteral("interrupted at once: every board's memory may be partly erased or programmed")
+        : QByteArrayLiteral("interrupted at once: the board's memory may be partly erased or programmed");
+    const QByteArray notice = gang
+        ? QByteArrayLiteral("zandor-cli: stopping every board after its current record or bank (Ctrl-C again ends at once)\n")
+        : QByteArrayLiteral("zandor-cli: stopping after the current record or bank (Ctrl-C again ends at once)\n");
+    // A board process of a gang run (given the checked image's hash) leaves the notice to
+    // its parent.
+    const bool boardProcess = !options.expectSha256.isEmpty();
+    if (options.json)
+        SetInterruptTexts(boardProcess ? QByteArray() : notice, R"({"event":"result","exit_code":130,"message":")" + lastWords + '"', true);
+    else
+        SetInterruptTexts(options.quiet ? QByteArray() : notice, "zandor-cli: " + lastWords + '\n', false);
     switch (options.command) {
     case Command::Help:
         std::fputs(UsageText().toLocal8Bit().constData(), stdout);

@@ -33,12 +33,14 @@ void tst_cli::exitCodes_data()
     QTest::newRow("binary, real line speed") << L{"--baud", "38400"}
                                              << L{"program", "Appl.bin", "--offset", "20000", "--baud", "38400"}
                                              << 0 << "done in" << "record 47 3 00020B80 56";
-    QTest::newRow("ST10F168") << L{"--id", "D5"} << L{"identify", "--cpu", "ST10F168"} << 0 << "done in"
+    QTest::newRow("ST10F168") << L{"--id", "D5"} << L{"identify", "--cpu", "ST10F168"} << 0 << "ST10F168 (D5h) identified"
                               << "loader first LoaderC168";
     QTest::newRow("bad file") << L{} << L{"program", "Appl.sre", "--loader", "Appl.bin"} << 2 << "Appl.bin, line 1" << "";
+    QTest::newRow("log not writable") << L{} << L{"program", "Appl.sre", "--log", "/nonexistent/boards.jsonl"} << 1
+                                      << "cannot write the log" << "";
     QTest::newRow("no port") << L{"none"} << L{"identify", "--port", "/nonexistent/tty"} << 3 << "does not exist" << "";
     QTest::newRow("silence") << L{"--silent"} << L{"identify"} << 4 << "identify: no answer within 0.2 s" << "";
-    QTest::newRow("wrong byte") << L{"--id", "D5"} << L{"identify"} << 4 << "Communication Error D5" << "id-sent D5";
+    QTest::newRow("wrong byte") << L{"--id", "D5"} << L{"identify"} << 4 << "answered D5h, not as a C167 (C5h)" << "id-sent D5";
     QTest::newRow("loader") << L{"--preloader-size", "33"} << L{"identify"} << 5 << "loader not acknowledged within 0.5 s" << "";
     QTest::newRow("erase") << L{"--refuse", "!@erase:2"} << L{"erase"} << 6
                            << "erase: bank 2 refused: Chip Erase Failed : (21 !)" << "erase 2";
@@ -78,7 +80,7 @@ void tst_cli::exitCodes()
     if (!withBoard)
         return;
     sim.stop();
-    if (exitCode == 2) {
+    if (exitCode == 1 || exitCode == 2) {
         QVERIFY(sim.log().filter(QRegularExpression("^id-sent")).isEmpty());  // nothing was sent
         return;
     }
@@ -119,6 +121,21 @@ void tst_cli::ctrlCStopsAfterTheCurrentRecord()
     const int acknowledged = message.section(' ', 3, 3).toInt();
     sim.stop();
     QCOMPARE(sim.log().filter(QRegularExpression("^record ")).size(), acknowledged);
+
+    // A second Ctrl-C while a record waits for its slow answer ends at once, still with a
+    // result line. (The data flash has nothing to erase, so the slow answers start at once.)
+    SimulatedTarget slow({"--ack-delay", "1500"});
+    QVERIFY2(slow.start(), qPrintable(slow.errorText()));
+    CliRun twice({"program", "ApplAT45D0x1.sre", "--memory", "data", "--port", slow.devicePath(), "--json"});
+    QVERIFY(!twice.waitForEvent("progress").isEmpty());
+    ::kill(twice.process.processId(), SIGINT);
+    QTest::qWait(200);
+    ::kill(twice.process.processId(), SIGINT);
+    QCOMPARE(twice.finish(), 130);
+    const QJsonObject last = twice.jsonLines().last();
+    QCOMPARE(last.value("event").toString(), QStringLiteral("result"));
+    QVERIFY2(last.value("message").toString().startsWith("interrupted at once"), twice.output.constData());
+    QVERIFY(last.contains("seconds"));
 }
 
 void tst_cli::portsAndDoctor()

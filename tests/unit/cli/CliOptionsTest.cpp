@@ -59,6 +59,8 @@ TEST(CliOptions, UsageErrorsSayWhat)
                                     {"identify --port 1 --port 2", "several ports"},
                                     {"identify --port COM0", "COM numbers start at 1"},
                                     {"identify --port -3", "neither a device nor a COM number"},
+                                    {"program --ports ,", "no port given"},
+                                    {"program --ports 1,2,1", "--port 1 is given twice"},
                                     {"erase --loop", "--loop"},
                                     {"check a.sre --wait 3", "--wait"},
                                     {"--json=yes identify", "takes no value"}}) {
