@@ -123,6 +123,14 @@ std::optional<ApplicationImage> BuildApplicationImage(const QByteArray& fileByte
     }
     if (!built)
         return std::nullopt;
+    // An empty file, or S-records without data: the memory would be erased and nothing
+    // programmed, yet the run would end with ", Done".
+    const bool anyData = std::any_of(image.records.cbegin(), image.records.cend(),
+                                     [](const ImageRecord& record) { return record.dataBytes > 0; });
+    if (!anyData) {
+        Fail(fault, 0, QStringLiteral("Error in %1: it holds no data to program.").arg(file));
+        return std::nullopt;
+    }
     return image;
 }
 

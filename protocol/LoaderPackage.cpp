@@ -56,6 +56,7 @@ std::optional<LoaderImages> BuildLoaderImages(const QByteArray& fileBytes, const
 {
     LoaderImages images{QByteArray(kLoaderPart1Size, kUnfilledImageByte),
                         QByteArray(kLoaderPart2Size, kUnfilledImageByte)};
+    bool anyData = false;
     for (const TextLine& line : SplitLines(fileBytes)) {
         if (IsBlankLine(line.text))
             continue;
@@ -67,6 +68,7 @@ std::optional<LoaderImages> BuildLoaderImages(const QByteArray& fileBytes, const
         }
         if (!decoded.hasData)
             continue;
+        anyData = anyData || !decoded.data.isEmpty();
         for (qsizetype i = 0; i < decoded.data.size(); ++i) {
             const std::uint32_t address = decoded.address + std::uint32_t(i);
             if (!Store(images, address, decoded.data.at(i))) {
@@ -79,6 +81,13 @@ std::optional<LoaderImages> BuildLoaderImages(const QByteArray& fileBytes, const
                 return std::nullopt;
             }
         }
+    }
+    // No S1 or S2 data at all (an application file named as the loader, say): the board
+    // would get two images of unfilled bytes to run.
+    if (!anyData) {
+        if (fault)
+            *fault = {0, QStringLiteral("Error in %1: it holds no S1 or S2 loader records.").arg(file), false};
+        return std::nullopt;
     }
     return images;
 }
@@ -110,6 +119,11 @@ std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile,
                    InputFileFaultText(profile.PreLoaderFile, preLoader.reason));
             if (fault)
                 fault->fileError = preLoader.error;
+            return std::nullopt;
+        }
+        if (preLoader.bytes.isEmpty()) {
+            Refuse(fault, Phase::PreLoader, PreLoaderStatusText(profile.PreLoaderFile), profile.PreLoaderFile,
+                   InputFileFaultText(profile.PreLoaderFile, QStringLiteral("the file is empty")));
             return std::nullopt;
         }
         package.preLoader = preLoader.bytes;

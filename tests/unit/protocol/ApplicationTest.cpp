@@ -95,8 +95,15 @@ TEST_F(ApplicationTest, FilesNoLoaderTakesAreRefusedWholeBeforeAnythingIsSent)
         ASSERT_EQ(report.boxes.size(), 1);
         EXPECT_TRUE(report.boxes[0].text.contains(QLatin1String("Appl.sre, ") + where)) << report.boxes[0].text.toStdString();
     }
-    writeFile("Appl.bin", QByteArray(10, '\0'));
+    // Nothing to program is no success: an erased memory would be reported as done.
+    writeFile("Appl.sre", SLine('0', "0000", "HDR") + "\nS9030000FC\n");
+    EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);
+    EXPECT_EQ(report.boxes.last().text, "Error in Appl.sre: it holds no data to program.");
+    writeFile("Appl.bin", QByteArray());
     profile.C167ApplFile = "Appl.bin";
+    EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);
+    EXPECT_EQ(report.boxes.last().text, "Error in Appl.bin: it holds no data to program.");
+    writeFile("Appl.bin", QByteArray(10, '\0'));
     profile.C167ApplFileOffset = "12G4";
     EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);
     EXPECT_TRUE(report.boxes.last().text.contains(QLatin1String("12G4")));

@@ -83,6 +83,13 @@ TEST_F(LoaderTest, BadOrMissingFilesGiveOneBoxNamingFileAndLine)
     EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
     EXPECT_EQ(report.statusText(), QStringLiteral("Sending PreLoader PreLoad.bin ..., Error"));
     EXPECT_EQ(SendLoader(target, profiles::DataFlashMemory, kReload), Outcome::BadInput);  // no LoaderAT45D0x1.sre
+    // A loader without S1 or S2 data, and an empty pre-loader, would be sent as nothing.
+    writeFile("PreLoad.bin", QByteArray());
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
+    EXPECT_EQ(report.events.takeLast(), "Cannot read PreLoad.bin: the file is empty.");
+    writeFile("LoaderC167.sre", SLine('3', "00010000", "A") + "\n");
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kReload), Outcome::BadInput);
+    EXPECT_EQ(report.events.takeLast(), "Error in LoaderC167.sre: it holds no S1 or S2 loader records.");
     profile.PreLoaderFile = "/dev/zero";  // read without end, it would fill the memory
     EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
     // Such a file is refused before the identification byte, too: no board is left waiting.

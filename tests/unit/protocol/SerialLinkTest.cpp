@@ -48,7 +48,7 @@ TEST_F(SerialLinkTest, WaitForAckEndsWithoutABoxOnSilenceLimitZeroOrAFailedPort)
 TEST_F(SerialLinkTest, ASilentTargetIsWaitedForItsCallersLimitPlusTheWireTime)
 {
     writeFile("PreLoad.bin", QByteArray(32, 'p'));
-    writeFile("LoaderC167.sre", "S9030000FC\r\n");
+    writeFile("LoaderC167.sre", SLine('1', "F600", "L") + "\r\nS9030000FC\r\n");
     writeFile("Appl.bin", QByteArray(64, 'a'));
     profile.C167ApplFile = "Appl.bin";
     // Wire time at 38400 baud, rounded up: 1 byte 1 ms, 3104 bytes 809 ms, 7 bytes 2 ms,

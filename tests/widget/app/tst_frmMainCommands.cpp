@@ -134,7 +134,7 @@ private slots:
             QVERIFY(h.window->isEnabled());
         }
         h.fileField()->setText(QStringLiteral("Appl.sre"));
-        QVERIFY(WriteTestFile("Appl.sre", "S00600004844521B\r\nS9030000FC\r\n"));
+        QVERIFY(WriteTestFile("Appl.sre", "S00600004844521B\r\nS1041000AA41\r\nS9030000FC\r\n"));
         erase();
         QVERIFY(!h.boxTexts().contains(testing::kFileError));
         QVERIFY(h.fakePort.allWritten().contains("SE\x03"));
