@@ -30,8 +30,10 @@ int main(int argc, char** argv)
         ? QByteArrayLiteral("interrupted at once: every board's memory may be partly erased or programmed")
         : QByteArrayLiteral("interrupted at once: the board's memory may be partly erased or programmed");
     const QByteArray notice = gang
-        ? QByteArrayLiteral("zandor-cli: stopping every board after its current record or bank (Ctrl-C again ends at once)\n")
-        : QByteArrayLiteral("zandor-cli: stopping after the current record or bank (Ctrl-C again ends at once)\n");
+        ? QByteArrayLiteral("zandor-cli: stopping every board (each stops after its current record or bank; "
+                            "Ctrl-C again ends at once)\n")
+        : QByteArrayLiteral("zandor-cli: stopping (a board being programmed stops after its current record or "
+                            "bank; Ctrl-C again ends at once)\n");
     // A board process of a gang run (given the checked image's hash) leaves the notice to
     // its parent.
     const bool boardProcess = !options.expectSha256.isEmpty();
