@@ -18,6 +18,13 @@ namespace {
 
 constexpr double kMillisecondsPerSecond = 1000.0;
 
+// " (relative names are looked up ...)" after a message about a missing file, or nothing.
+QString WithAdvice(const QString& message, const QString& file)
+{
+    const QString advice = RelativeNameAdvice(file);
+    return advice.isEmpty() ? message : message + QStringLiteral(" (") + advice + QLatin1Char(')');
+}
+
 std::optional<qint64> WaitMilliseconds(const std::optional<double>& seconds)
 {
     if (!seconds)
@@ -50,8 +57,8 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
     protocol::LoaderPrepareFault loaderFault;
     const auto loader = protocol::PrepareLoader(job.profile, job.memoryKind, true, &loaderFault);
     if (!loader) {
-        *message = protocol::PhaseName(loaderFault.phase) + QStringLiteral(": ") + loaderFault.fault.text
-                   + RelativeNameHint(loaderFault.fault.file);
+        *message = WithAdvice(protocol::PhaseName(loaderFault.phase) + QStringLiteral(": ") + loaderFault.fault.text,
+                              loaderFault.fault.file);
         return kExitBadInput;
     }
     job.loader = *loader;
@@ -61,7 +68,7 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
     const protocol::ApplicationLoad load = protocol::LoadApplicationImage(job.profile, job.memoryKind);
     if (!load.image) {
         const QString* file = profiles::FilesOfMemory(job.profile, job.memoryKind).application;
-        *message = QStringLiteral("application: ") + load.fault.text + RelativeNameHint(file ? *file : QString());
+        *message = WithAdvice(QStringLiteral("application: ") + load.fault.text, file ? *file : QString());
         return kExitBadInput;
     }
     if (!options.expectSha256.isEmpty() && QString::fromLatin1(load.image->sha256.toHex()) != options.expectSha256) {

@@ -36,6 +36,15 @@ void WriteJsonLine(const QJsonObject& object)
     WriteNow(stdout, QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n');
 }
 
+bool PlainProgressSteps::reached(qint64 bytes, qint64 total)
+{
+    const qint64 wholePercent = total > 0 ? bytes * 100 / total : 100;
+    if (wholePercent < nextTenth_ * kPercentPerPlainLine)
+        return false;
+    nextTenth_ = int(wholePercent / kPercentPerPlainLine) + 1;
+    return true;
+}
+
 ConsoleReporter::ConsoleReporter(Style style) : style_(std::move(style)) {}
 
 void ConsoleReporter::line(const QString& text)
@@ -82,7 +91,7 @@ void ConsoleReporter::onStep(const protocol::StepEvent& step)
     if (step.phase == protocol::Phase::Download) {
         downloadClock_.start();
         lastBarMs_ = -1;
-        nextTenth_ = 1;
+        plainSteps_.restart();
     }
     QJsonObject object{{"event", "step"}, {"phase", protocol::PhaseName(step.phase)}, {"text", StepText(step)}};
     if (step.bank >= 0)
@@ -108,13 +117,8 @@ void ConsoleReporter::onProgress(const protocol::ProgressEvent& progress)
         showProgressBar(progress);
         return;
     }
-    // Without a terminal a log gets one plain line per 10 %. The steps count whole percents sent
-    // (not the rounded figure), so the 100 % line comes with the last byte, not a record early.
-    const qint64 wholePercent = progress.total > 0 ? progress.bytes * 100 / progress.total : 100;
-    if (wholePercent >= nextTenth_ * kPercentPerPlainLine) {
+    if (plainSteps_.reached(progress.bytes, progress.total))
         line(QStringLiteral("download: %1 (%2 of %3 bytes)").arg(progress.percentText).arg(progress.bytes).arg(progress.total));
-        nextTenth_ = int(wholePercent / kPercentPerPlainLine) + 1;
-    }
 }
 
 void ConsoleReporter::showProgressBar(const protocol::ProgressEvent& progress)

@@ -13,6 +13,18 @@
 
 namespace zandor::cli {
 
+// Without a terminal a log gets one plain progress line per 10 %. The steps count whole
+// percents sent (not the rounded figure), so the 100 % line comes with the last byte.
+class PlainProgressSteps {
+public:
+    void restart() { nextTenth_ = 1; }
+    // True when `bytes` of `total` reach the next step (which then moves on).
+    bool reached(qint64 bytes, qint64 total);
+
+private:
+    int nextTenth_ = 1;
+};
+
 class ConsoleReporter : public protocol::IProtocolObserver {
 public:
     struct Style {
@@ -52,7 +64,7 @@ private:
     protocol::StepEndEvent lastFailure_;
     QElapsedTimer downloadClock_;
     qint64 lastBarMs_ = -1;
-    int nextTenth_ = 1;          // the next 10 % step a plain progress line is printed at
+    PlainProgressSteps plainSteps_;
     bool progressOpen_ = false;  // a progress line without its line end stands on the terminal
 };
 

@@ -20,17 +20,17 @@ platform::PortCheck FileCheck(const QString& name, const QString& file, const QS
     if (fault.isEmpty())
         return {name, platform::CheckStatus::Pass, QStringLiteral("%1 can be sent").arg(file), QString()};
     // A relative name is looked up in the current folder, which is the usual surprise.
-    const QString hint = RelativeNameHint(file);
+    const QString advice = RelativeNameAdvice(file);
     return {name, platform::CheckStatus::Fail, fault,
-            hint.isEmpty() ? QStringLiteral("correct the file, or name another in the profile or with an option")
-                           : hint.mid(2, hint.size() - 3)};
+            advice.isEmpty() ? QStringLiteral("correct the file, or name another in the profile or with an option")
+                             : advice};
 }
 
 // The profile's serial settings, checked as the port's open would check them.
-platform::PortCheck SettingsCheck(const platform::PortSettings& settings, const QString& device)
+platform::PortCheck SettingsCheck(const platform::PortSettings& settings, int portNumber, const QString& device)
 {
     const QString name = QStringLiteral("settings");
-    const auto refused = platform::RefusedPortSetting(settings, settings.device.isEmpty() ? settings.portNumber : 0, device);
+    const auto refused = platform::RefusedPortSetting(settings, portNumber, device);
     if (!refused)
         return {name, platform::CheckStatus::Pass, QStringLiteral("%1, handshaking %2").arg(settings.settings).arg(settings.handshaking), QString()};
     return {name, platform::CheckStatus::Fail, platform::DescribePortOpenFailure(*refused),
@@ -70,15 +70,15 @@ int RunDoctor(const CliOptions& options)
     ApplyOverrides(*profile, options);
     const platform::PortSettings settings = PortSettingsFor(*profile, options.ports.value(0));
     const QString device = DeviceOf(*store, settings);
+    const int portNumber = settings.device.isEmpty() ? settings.portNumber : 0;  // 0: a device given directly
 
     QList<platform::PortCheck> checks = platform::CheckPort(device);
-    checks << SettingsCheck(settings, device);
+    checks << SettingsCheck(settings, portNumber, device);
     checks += FileChecks(*profile, options.memoryKind);
 
     bool failed = false;
     QJsonArray rows;
-    const QString port = platform::PortLabel(settings.device.isEmpty() ? settings.portNumber : 0, device);
-    QString text = QStringLiteral("%1, profile '%2'\n").arg(port, profile->Name);
+    QString text = QStringLiteral("%1, profile '%2'\n").arg(platform::PortLabel(portNumber, device), profile->Name);
     for (const platform::PortCheck& check : checks) {
         failed = failed || check.status == platform::CheckStatus::Fail;
         const QString status = platform::CheckStatusName(check.status);

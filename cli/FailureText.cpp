@@ -1,7 +1,6 @@
 #include "FailureText.h"
 
 #include "protocol/Module1.h"
-#include "protocol/ReplyCodes.h"
 #include "protocol/Target.h"
 #include "profiles/MemoryFiles.h"
 
@@ -9,10 +8,9 @@ namespace zandor::cli {
 
 namespace {
 
-QString Seconds(int ticks)
-{
-    return QString::number(ticks * protocol::kTickMilliseconds / 1000.0, 'f', 1) + QStringLiteral(" s");
-}
+QString Seconds(double seconds) { return QString::number(seconds, 'f', 1) + QStringLiteral(" s"); }
+
+QString Seconds(int ticks) { return Seconds(ticks * protocol::kTickMilliseconds / 1000.0); }
 
 // "bank 2", "record 433 at 00006C00", "the loader": what the step was busy with.
 QString Where(const protocol::StepEndEvent& end)
@@ -59,16 +57,14 @@ QString AddressText(std::uint32_t address)
 
 QString ChipText(const profiles::ProfileData& profile)
 {
-    const bool st10 = profiles::IsST10F168(profile);
-    const uint byte = st10 ? protocol::kBootstrapIdST10F168 : protocol::kBootstrapIdC167;
+    const uint byte = protocol::ExpectedIdentification(profile);
     return QStringLiteral("%1 (%2h)")
-        .arg(st10 ? profiles::kProcessorCodeST10F168 : QStringLiteral("C167"))
+        .arg(profiles::IsST10F168(profile) ? profiles::kProcessorCodeST10F168 : QStringLiteral("C167"))
         .arg(QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper());
 }
 
 QString FailureText(const protocol::StepEndEvent& end, const FailureContext& context)
 {
-    const double probedSeconds = context.probedSeconds;
     using protocol::Outcome;
     const QString phase = protocol::PhaseName(end.phase);
     switch (end.outcome) {
@@ -79,8 +75,7 @@ QString FailureText(const protocol::StepEndEvent& end, const FailureContext& con
     case Outcome::NoTarget:
         return QStringLiteral("%1: no answer within %2: is the board reset into bootstrap mode and "
                               "the cable on this port?")
-            .arg(phase, probedSeconds > 0 ? QString::number(probedSeconds, 'f', 1) + QStringLiteral(" s")
-                                          : Seconds(end.limitTicks));
+            .arg(phase, context.probedSeconds > 0 ? Seconds(context.probedSeconds) : Seconds(end.limitTicks));
     case Outcome::WrongTarget: {
         // The byte in hexadecimal only: as a character it may be a control code.
         const QString answered = QString::fromLatin1(end.reply.left(1).toHex().toUpper()) + QLatin1Char('h');

@@ -24,7 +24,6 @@ namespace {
 constexpr qint64 kLiveRedrawMs = 100;  // the live lines are redrawn at most this often
 constexpr int kCrashedExitCode = -1;   // a board process that did not exit by itself
 constexpr double kMillisecondsPerSecond = 1000.0;
-constexpr int kPercentPerPlainLine = 10;  // without a terminal, a line per 10 %
 constexpr int kResultWidth = 11;          // "interrupted"
 
 struct Board {
@@ -33,7 +32,7 @@ struct Board {
     QByteArray pending;  // a line not complete yet
     QString phase = QStringLiteral("starting");
     QString percent;
-    int nextTenth = 1;   // without a terminal: the next 10 % step to print
+    PlainProgressSteps plainSteps;  // without a terminal
     QString boardLine;   // loop: the last "board N: ..." line
     bool finished = false;
     int exitCode = kCrashedExitCode;
@@ -139,16 +138,15 @@ private:
         if (kind == QLatin1String("step")) {
             board.phase = event.value(QStringLiteral("text")).toString();
             board.percent.clear();
-            board.nextTenth = 1;
+            board.plainSteps.restart();
             if (!live_ && !options_.json && !options_.quiet)
                 reporter_.info(QStringLiteral("[%1] %2").arg(board.port, board.phase));
         } else if (kind == QLatin1String("progress")) {
-            const int percent = event.value(QStringLiteral("percent")).toInt();
-            board.percent = QStringLiteral("%1%").arg(percent);
-            if (!live_ && !options_.json && !options_.quiet && percent >= board.nextTenth * kPercentPerPlainLine) {
+            board.percent = QStringLiteral("%1%").arg(event.value(QStringLiteral("percent")).toInt());
+            const bool step = board.plainSteps.reached(event.value(QStringLiteral("bytes")).toInteger(),
+                                                       event.value(QStringLiteral("total")).toInteger());
+            if (step && !live_ && !options_.json && !options_.quiet)
                 reporter_.info(QStringLiteral("[%1] download: %2").arg(board.port, board.percent));
-                board.nextTenth = percent / kPercentPerPlainLine + 1;
-            }
         } else if (kind == QLatin1String("board")) {
             board.boardLine = QStringLiteral("board %1: %2 in %3 s")
                                   .arg(event.value(QStringLiteral("board")).toInt())

@@ -84,12 +84,12 @@ platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, con
     return settings;
 }
 
-QString RelativeNameHint(const QString& file)
+QString RelativeNameAdvice(const QString& file)
 {
     if (file.isEmpty() || !QFileInfo(file).isRelative() || QFileInfo::exists(file))
         return QString();
-    return QStringLiteral(" (relative names are looked up in the current folder, %1: run from the folder "
-                          "that holds the files, or give full paths)")
+    return QStringLiteral("relative names are looked up in the current folder, %1: run from the folder "
+                          "that holds the files, or give full paths")
         .arg(QDir::currentPath());
 }
 

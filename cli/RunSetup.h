@@ -31,9 +31,9 @@ void ApplyOverrides(profiles::ProfileData& profile, const CliOptions& options);
 // With no port given, the profile's COM port.
 platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, const QString& port);
 // The device a port opens, for messages and logs.
-// For a file that is missing under a relative name: " (relative names are looked up in the
-// current folder, ...)"; else empty.
-QString RelativeNameHint(const QString& file);
+// For a file that is missing under a relative name: "relative names are looked up in the
+// current folder, ..."; else empty.
+QString RelativeNameAdvice(const QString& file);
 
 QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings);
 

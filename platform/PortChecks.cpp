@@ -9,11 +9,9 @@
 #include <QSerialPort>
 
 #include <algorithm>
-#include <cerrno>
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -206,20 +204,34 @@ QString CheckStatusName(CheckStatus status)
     return QString();
 }
 
-bool IsProcessRunning(const QString& name, const QString& procFolder)
+namespace {
+
+// The folders of the running processes (those named by a number) under `procFolder`.
+QStringList ProcessFolders(const QString& procFolder)
 {
-    const QStringList entries = QDir(procFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
+    QStringList folders;
+    for (const QString& entry : QDir(procFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool isPid = false;
         entry.toLongLong(&isPid);
-        if (!isPid)
-            continue;
-        QFile comm(procFolder + QLatin1Char('/') + entry + QStringLiteral("/comm"));
-        if (comm.open(QIODevice::ReadOnly)
-            && QString::fromLocal8Bit(comm.readAll()).trimmed() == name)
-            return true;
+        if (isPid)
+            folders << procFolder + QLatin1Char('/') + entry;
     }
-    return false;
+    return folders;
+}
+
+QString ProcessName(const QString& folder)
+{
+    QFile comm(folder + QStringLiteral("/comm"));
+    return comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll()).trimmed() : QString();
+}
+
+}  // namespace
+
+bool IsProcessRunning(const QString& name, const QString& procFolder)
+{
+    const QStringList folders = ProcessFolders(procFolder);
+    return std::any_of(folders.cbegin(), folders.cend(),
+                       [&name](const QString& folder) { return ProcessName(folder) == name; });
 }
 
 QList<PortCheck> CheckPort(const QString& device)
@@ -241,8 +253,7 @@ QList<PortCheck> CheckPort(const QString& device)
     if (found.opened) {
         isTerminal = ::isatty(port.handle()) == 1;
         found.lowLatency = QueryLowLatency(port.handle());
-        found.lockedByOther =
-            ::flock(port.handle(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+        found.lockedByOther = LockedByAnotherProgram(port.handle());
         port.close();
         found.holders = ProcessesHolding(device);
     } else {
@@ -258,26 +269,19 @@ QStringList ProcessesHolding(const QString& device, const QString& procFolder)
     const QString real = QFileInfo(device).canonicalFilePath();
     if (real.isEmpty())
         return holders;
-    const QString self = QString::number(::getpid());
-    const QStringList entries = QDir(procFolder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    for (const QString& entry : entries) {
-        bool isPid = false;
-        entry.toLongLong(&isPid);
-        if (!isPid || entry == self)
+    const QString self = procFolder + QLatin1Char('/') + QString::number(::getpid());
+    for (const QString& folder : ProcessFolders(procFolder)) {
+        if (folder == self)
             continue;
-        const QString folder = procFolder + QLatin1Char('/') + entry;
         // Another user's descriptors cannot be read without privileges: those are not seen.
-        const QFileInfoList descriptors =
-            QDir(folder + QStringLiteral("/fd")).entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-        const bool holds = std::any_of(descriptors.cbegin(), descriptors.cend(), [&](const QFileInfo& fd) {
-            return fd.symLinkTarget() == real;
-        });
+        const QFileInfoList descriptors = QDir(folder + QStringLiteral("/fd"))
+                                              .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
+        const bool holds = std::any_of(descriptors.cbegin(), descriptors.cend(),
+                                       [&real](const QFileInfo& fd) { return fd.symLinkTarget() == real; });
         if (holds) {
-            QFile comm(folder + QStringLiteral("/comm"));
-            const QString name = comm.open(QIODevice::ReadOnly)
-                                     ? QString::fromLocal8Bit(comm.readAll()).trimmed()
-                                     : QStringLiteral("a process");
-            holders << QStringLiteral("%1 (pid %2)").arg(name, entry);
+            const QString name = ProcessName(folder);
+            holders << QStringLiteral("%1 (pid %2)")
+                           .arg(name.isEmpty() ? QStringLiteral("a process") : name, folder.section(QLatin1Char('/'), -1));
         }
     }
     return holders;

@@ -4,7 +4,9 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef Q_OS_UNIX
@@ -42,6 +44,11 @@ PortOpenFacts ObservePortOpenFacts(QSerialPort::SerialPortError error, const QSt
     facts.mayReadWrite = ::access(path.constData(), R_OK | W_OK) == 0;
     facts.isTerminal = facts.isCharDevice && IsTerminalDevice(device);
     return facts;
+}
+
+bool LockedByAnotherProgram(int descriptor)
+{
+    return ::flock(descriptor, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
 }
 
 bool IsTerminalDevice(const QString& device)

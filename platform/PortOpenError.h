@@ -38,6 +38,10 @@ PortOpenProblem ClassifyPortOpenFailure(const PortOpenFacts& facts);
 // Looks at `device` (stat, access) for ClassifyPortOpenFailure.
 PortOpenFacts ObservePortOpenFacts(QSerialPort::SerialPortError error, const QString& device);
 
+// Takes an advisory lock (flock) on an open device, as terminal programs do; true when
+// another program holds one, so the line is busy. Ours lasts while the descriptor is open.
+bool LockedByAnotherProgram(int descriptor);
+
 // Whether `device` is a terminal: by a brief plain open where that is allowed, else by its
 // file type (a character device counts as one).
 bool IsTerminalDevice(const QString& device);

@@ -5,10 +5,6 @@
 #include <QFileInfo>
 
 #include <utility>
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <sys/file.h>
-#endif
 
 namespace zandor::platform {
 
@@ -106,7 +102,7 @@ bool QtSerialPort::open(const PortSettings& settings, QString* reason)
     // Terminal programs that take an advisory lock on the device (flock) do not use lock
     // files, and root passes the kernel's exclusive mode: their lock says the line is busy.
     // Ours keeps them out in turn while we program.
-    if (::flock(port_.handle(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    if (LockedByAnotherProgram(port_.handle())) {
         port_.close();
         return refuse({PortOpenProblem::InUse, portNumber, device_, QString()}, reason);
     }

@@ -59,6 +59,8 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, int memor
 // ST10F168). Done, NoTarget (nothing in time, or the port not open), WrongTarget or
 // LineFailed.
 Outcome IdentifyBootstrap(Target& target);
+// The identification byte the profile's processor answers: C5h, or D5h for the ST10F168.
+std::uint8_t ExpectedIdentification(const profiles::ProfileData& profile);
 // IdentifyBootstrap, then the pre-loader and loader for `loaderMemoryKind`. Returns the
 // identification's outcome, whatever the loader download did (it reports itself); or
 // BadInput, with nothing sent, when a pre-loader or loader file is no regular file or too

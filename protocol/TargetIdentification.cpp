@@ -6,12 +6,12 @@
 
 namespace zandor::protocol {
 
-namespace {
-
 std::uint8_t ExpectedIdentification(const profiles::ProfileData& profile)
 {
     return profiles::IsST10F168(profile) ? kBootstrapIdST10F168 : kBootstrapIdC167;
 }
+
+namespace {
 
 Outcome Identify(Target& target, QByteArray* wrongReply)
 {
