@@ -105,13 +105,16 @@ void ConsoleReporter::onStep(const protocol::StepEvent& step)
 
 void ConsoleReporter::onProgress(const protocol::ProgressEvent& progress)
 {
-    QJsonObject object{{"event", "progress"},   {"percent", progress.percent},
-                       {"bytes", progress.bytes}, {"total", progress.total},
-                       {"record", progress.record}, {"records", progress.records}};
-    if (progress.hasAddress)
-        object.insert(QStringLiteral("address"), AddressText(progress.address));
-    event(object);
-    if (style_.json || style_.quiet)
+    if (style_.json) {  // once per record: built only when it is written
+        QJsonObject object{{"event", "progress"},   {"percent", progress.percent},
+                           {"bytes", progress.bytes}, {"total", progress.total},
+                           {"record", progress.record}, {"records", progress.records}};
+        if (progress.hasAddress)
+            object.insert(QStringLiteral("address"), AddressText(progress.address));
+        event(object);
+        return;
+    }
+    if (style_.quiet)
         return;
     if (style_.terminal) {
         showProgressBar(progress);
