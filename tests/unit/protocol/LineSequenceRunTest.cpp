@@ -1,0 +1,89 @@
+#include "protocol/LineSequenceRun.h"
+#include "support/FakeEventPump.h"
+
+#include <gtest/gtest.h>
+
+using namespace zandor;
+
+namespace {
+
+// Records each line change with the pump's clock; can refuse one line like a driver without it.
+class RecordingModemLines : public platform::IModemLines {
+public:
+    explicit RecordingModemLines(platform::IEventPump& pump) : pump_(pump) {}
+
+    bool setDtr(bool asserted, QString* reason) override { return set("dtr", asserted, reason); }
+    bool setRts(bool asserted, QString* reason) override { return set("rts", asserted, reason); }
+    std::optional<platform::ModemInputs> readInputs(QString*) override { return platform::ModemInputs{}; }
+
+    QStringList changes;
+    QString refused;  // "rts": setting RTS fails
+
+private:
+    bool set(const char* line, bool asserted, QString* reason)
+    {
+        if (refused == QLatin1String(line)) {
+            *reason = QStringLiteral("no modem lines");
+            return false;
+        }
+        changes << QStringLiteral("%1 %2=%3").arg(pump_.nowMilliseconds()).arg(QLatin1String(line)).arg(asserted);
+        return true;
+    }
+    platform::IEventPump& pump_;
+};
+
+// A pump whose waits end early, as they do whenever an event (port data, a repaint) arrives.
+class EarlyPump : public zandor::testing::FakeEventPump {
+public:
+    void waitForEvents(int maxMilliseconds) override
+    {
+        ++calls;
+        longest = std::max(longest, maxMilliseconds);
+        zandor::testing::FakeEventPump::waitForEvents(std::min(maxMilliseconds, 7));
+    }
+    int calls = 0;
+    int longest = 0;
+};
+
+}  // namespace
+
+TEST(LineSequenceRun, LinesChangeInOrderAndEachWaitLastsItsTimeHoweverEventsFall)
+{
+    EarlyPump pump;  // clock starts at 1000 ms
+    RecordingModemLines lines(pump);
+    const auto steps = profiles::ParseLineSequence(QStringLiteral("dtr=on rts=on wait=50 rts=off wait=0 wait=100 dtr=off"));
+    const auto outcome = protocol::RunLineSequence(*steps, lines, pump);
+    EXPECT_EQ(outcome.result, protocol::LineSequenceOutcome::Result::Done);
+    EXPECT_EQ(outcome.stepsDone, steps->size());
+    EXPECT_EQ(lines.changes, QStringList({"1000 dtr=1", "1000 rts=1", "1050 rts=0", "1150 dtr=0"}));
+    EXPECT_EQ(pump.calls, 8 + 15);   // 50 ms and 100 ms in waits of 7 ms at most; wait=0 never waits
+    EXPECT_LE(pump.longest, 100);   // never asked to sleep past the wait's end
+}
+
+TEST(LineSequenceRun, APortWithoutTheLineStopsTheSequenceNamingTheStep)
+{
+    zandor::testing::FakeEventPump pump;
+    RecordingModemLines lines(pump);
+    lines.refused = QStringLiteral("rts");
+    const auto outcome = protocol::RunLineSequence(
+        *profiles::ParseLineSequence(QStringLiteral("dtr=on wait=20 rts=on wait=50 dtr=off")), lines, pump);
+    EXPECT_EQ(outcome.result, protocol::LineSequenceOutcome::Result::LineFailed);
+    EXPECT_EQ(outcome.stepsDone, 2);
+    EXPECT_TRUE(outcome.reason.contains(QLatin1String("\"rts=on\"")) &&
+                outcome.reason.contains(QLatin1String("no modem lines")))
+        << outcome.reason.toStdString();
+    EXPECT_EQ(lines.changes, QStringList({"1000 dtr=1"}));  // nothing after the failed step
+}
+
+TEST(LineSequenceRun, AStopDuringAWaitEndsTheSequenceBeforeTheNextLineChange)
+{
+    EarlyPump pump;
+    RecordingModemLines lines(pump);
+    const auto outcome =
+        protocol::RunLineSequence(*profiles::ParseLineSequence(QStringLiteral("rts=on wait=10000 rts=off")), lines,
+                                  pump, [&] { return pump.nowMilliseconds() >= 1020; });
+    EXPECT_EQ(outcome.result, protocol::LineSequenceOutcome::Result::Interrupted);
+    EXPECT_EQ(outcome.stepsDone, 1);
+    EXPECT_EQ(pump.calls, 3);
+    EXPECT_EQ(lines.changes, QStringList({"1000 rts=1"}));
+}
