@@ -1,5 +1,6 @@
 #include "WindowProtocolView.h"
 
+#include "WindowRunReasons.h"
 #include "protocol/Module1.h"
 
 namespace zandor::app {
@@ -23,19 +24,36 @@ void WindowProtocolView::onReply(const protocol::ReplyEvent& event)
 
 void WindowProtocolView::onFault(const protocol::FaultEvent& event)
 {
+    lastFault_ = event;
     surface_.messageBox(event.text, event.withIcon ? MessageIcon::Exclamation : MessageIcon::None);
 }
 
 void WindowProtocolView::onStepEnd(const protocol::StepEndEvent& event)
 {
+    const bool done = event.outcome == protocol::Outcome::Done;
+    if (!done)
+        lastFailure_ = event;
     // A failed identification is the caller's to report (Reset shows the not-responding box).
     if (event.phase == protocol::Phase::Identify)
         return;
-    const bool done = event.outcome == protocol::Outcome::Done;
-    // A bad file has had its own box, and a stop was asked for: the target is not at fault.
-    if (!done && event.outcome != protocol::Outcome::BadInput && event.outcome != protocol::Outcome::Interrupted)
+    if (event.outcome == protocol::Outcome::Interrupted) {
+        // Stopped at the user's request: no fault of the target, but the memory may be half
+        // written, which the panel says.
+        surface_.setStatusText(surface_.statusText() + QStringLiteral(" (") + StoppedRunText(event)
+                               + QLatin1Char(')') + kStoppedSuffix);
+        return;
+    }
+    // A bad file has had its own box: the target is not at fault.
+    if (!done && event.outcome != protocol::Outcome::BadInput)
         surface_.notRespondingBox();
     surface_.setStatusText(surface_.statusText() + (done ? kDoneSuffix : kErrorSuffix));
 }
 
+void WindowProtocolView::beginCommand()
+{
+    lastFault_.reset();
+    lastFailure_.reset();
+}
+
 }  // namespace zandor::app
+

@@ -3,15 +3,19 @@
 // Turns the protocol's events into what the main window shows: the step text in status
 // bar panel 1 with ", Done" or ", Error" appended when the step ends, the percentage in
 // panel 3, the reply explained in a box, and the not-responding box when the target
-// did not answer a step.
+// did not answer a step. A step the user stopped ends in ", Stopped" and says what it had
+// done. The last file fault and failed step of a command are kept for the window's panel 1.
 
 #include "IStatusSurface.h"
 #include "protocol/ProtocolEvents.h"
+
+#include <optional>
 
 namespace zandor::app {
 
 inline const QString kDoneSuffix = QStringLiteral(", Done");
 inline const QString kErrorSuffix = QStringLiteral(", Error");
+inline const QString kStoppedSuffix = QStringLiteral(", Stopped");
 
 class WindowProtocolView : public protocol::IProtocolObserver {
 public:
@@ -23,8 +27,15 @@ public:
     void onFault(const protocol::FaultEvent& event) override;
     void onStepEnd(const protocol::StepEndEvent& event) override;
 
+    // Forgets the last command's fault and failure; the window calls it as a command starts.
+    void beginCommand();
+    const std::optional<protocol::FaultEvent>& lastFault() const { return lastFault_; }
+    const std::optional<protocol::StepEndEvent>& lastFailure() const { return lastFailure_; }
+
 private:
     IStatusSurface& surface_;
+    std::optional<protocol::FaultEvent> lastFault_;
+    std::optional<protocol::StepEndEvent> lastFailure_;
 };
 
 }  // namespace zandor::app

@@ -1,9 +1,11 @@
 #include "frmMain.h"
 
 #include "MainFileDrop.h"
+#include "MainStopKey.h"
 #include "MainTabStrip.h"
 #include "MainTiming.h"
 #include "StartupCommands.h"
+#include "WindowRunReasons.h"
 
 #include "manager/frmProfileProperties.h"
 #include "platform/ProductInfo.h"
@@ -71,6 +73,7 @@ frmMain::frmMain(platform::ISettingsStore& store, platform::ISerialPort& comm,
     setObjectName(QStringLiteral("frmMain"));
     profiles_.setWarningSink([this](const QString& text) { showProfileWarning(text); });
     buildControls();
+    progressState_.attach(staPanel3Progress);
     connectCommands();
     // Application files dragged from a file manager: dropped on the window, or on the file
     // field, which would otherwise insert the file's URL as text (see eventFilter).
@@ -164,15 +167,16 @@ void frmMain::OpenCommPort()
 
 void frmMain::showPortReason(const QString& reason)
 {
-    setStatusText(reason);
     // A by-id path leaves little room for the fix: the tooltip shows the whole reason.
-    staPanel1->setToolTip(reason);
+    panel1Tip_.setFailure(reason);
+    setStatusText(reason);
 }
 
 bool frmMain::ResetTarget(int intMode)
 {
     Q_UNUSED(intMode);
     OperationScope operation(*this);
+    beginCommand();
     EnableControls(kFirstTab, false);
     // A USB adapter that was pulled out (or busy at start-up) leaves the port closed: try it
     // again quietly, so that plugging it back in and pressing Reset is enough. When it
@@ -183,10 +187,13 @@ bool frmMain::ResetTarget(int intMode)
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
     const protocol::Outcome outcome = protocol::IdentifyTarget(target, SelectedMemoryKind());
     const bool identified = outcome == protocol::Outcome::Done;
+    // The chip that answered goes into panel 1's tooltip here (panel1Tip_.setChip) once
+    // the identification reports it.
     // A loader file that can never be sent was refused with its own box before anything
     // went out; the board was not asked, so it is not called unresponsive.
     if (!identified && outcome != protocol::Outcome::BadInput)
         NotRespondingBox();
+    showCommandFailure();
     EnableControls(kFirstTab, true);
     return identified;
 }
@@ -248,9 +255,11 @@ void frmMain::onMemoryOptionSelected(int memoryKind)
 {
     OperationScope operation(*this);
     ShowApplFileForMemory();
+    beginCommand();
     EnableControls(kFirstTab, false);
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
     protocol::SendLoader(target, memoryKind, protocol::kReload);
+    showCommandFailure();
     EnableControls(kFirstTab, true);
 }
 
@@ -286,18 +295,24 @@ void frmMain::onTabClicked()
     OperationScope operation(*this);
     ShowSelectedTabFrame();
     const int tab = Tab1->selectedTabNumber();
+    beginCommand();
     EnableControls(tab, false);
     // The tab's number doubles as the memory kind: tab 1 brings up the CPU flash loader.
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
     protocol::SendLoader(target, tab, protocol::kReload);
+    showCommandFailure();
     EnableControls(tab, true);
 }
 
 void frmMain::onEraseProgramClicked()
 {
     OperationScope operation(*this);
-    // Panel 1's tooltip holds the times of a run that programmed the whole file, of no other.
-    staPanel1->setToolTip(QString());
+    beginCommand();
+    // The times are those of a run that programmed the whole file, of no other; the bar
+    // shows this run's progress only.
+    panel1Tip_.setTimes(QString());
+    refreshPanel1Tip();
+    progressState_.start();
     const int kind = SelectedMemoryKind();
     // The file is read once, here: the download sends exactly the image checked now, so a
     // file changed or deleted while the board is erased cannot change what is programmed.
@@ -305,26 +320,38 @@ void frmMain::onEraseProgramClicked()
     if (load.fileError == protocol::InputFileError::Missing
         || load.fileError == protocol::InputFileError::Unreadable) {
         messageBox(kFileOpenErrorText, MessageIcon::Exclamation);
+        // The box keeps its words; panel 1 says which file, where it was looked for and why.
+        showFileFault(load.fault.text, selectedApplFile());
         return;
     }
     // The name is right: keep it, even when the file's contents are refused below.
     profiles_.SaveProfile(CurrentProfile.Name, CurrentProfile);
     if (!load.image) {
         messageBox(load.fault.text, MessageIcon::Exclamation);
+        showFileFault(load.fault.text, selectedApplFile());
         return;
     }
 
     EnableControls(kFirstTab, false);
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
+    // Esc stops the run after the current bank or record; the loader stays in charge on
+    // the board, so the next Erase & Program starts at once.
+    StopKey stopKey;
+    target.stopRequested = [&stopKey] { return stopKey.pressed(); };
     QElapsedTimer clock;
     clock.start();
-    if (protocol::EraseFlash(target, kind) == protocol::Outcome::Done) {
+    protocol::Outcome outcome = protocol::EraseFlash(target, kind);
+    if (outcome == protocol::Outcome::Done) {
         const qint64 eraseNanoseconds = clock.nsecsElapsed();
         clock.start();
-        if (protocol::SendApplication(target, *load.image, kind) == protocol::Outcome::Done)
-            staPanel1->setToolTip(EraseProgramTimingText(eraseNanoseconds, clock.nsecsElapsed(),
-                                                         protocol::SummarizeImage(*load.image).dataBytes));
+        outcome = protocol::SendApplication(target, *load.image, kind);
+        if (outcome == protocol::Outcome::Done)
+            panel1Tip_.setTimes(EraseProgramTimingText(eraseNanoseconds, clock.nsecsElapsed(),
+                                                       protocol::SummarizeImage(*load.image).dataBytes));
     }
+    progressState_.finish(outcome);
+    showCommandFailure();
+    refreshPanel1Tip();
     EnableControls(kFirstTab, true);
 }
 
@@ -342,7 +369,39 @@ void frmMain::onPropertiesClicked()
 void frmMain::setStatusText(const QString& text)
 {
     staPanel1->setText(text);
-    staPanel1->setToolTip(QString());  // a port's reason or a run's times belong to their text
+    refreshPanel1Tip();
+}
+
+void frmMain::refreshPanel1Tip()
+{
+    staPanel1->setToolTip(panel1Tip_.text(staPanel1->text()));
+}
+
+void frmMain::beginCommand()
+{
+    protocolView_.beginCommand();
+    panel1Tip_.setFailure(QString());
+}
+
+void frmMain::showCommandFailure()
+{
+    // A file that could not be sent: the box has named it, panel 1 keeps the reason.
+    if (const auto& fault = protocolView_.lastFault()) {
+        showFileFault(fault->text, fault->file);
+        return;
+    }
+    // The port's reason, when there is one, says more than the silence that followed.
+    if (panel1Tip_.failure().isEmpty() && protocolView_.lastFailure()) {
+        panel1Tip_.setFailure(StepFailureText(*protocolView_.lastFailure()));
+        refreshPanel1Tip();
+    }
+}
+
+void frmMain::showFileFault(const QString& faultText, const QString& file)
+{
+    const QString reason = FileFaultWithFolder(faultText, file);
+    panel1Tip_.setFailure(reason);
+    setStatusText(reason);
 }
 
 QString frmMain::statusText() const

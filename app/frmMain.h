@@ -2,6 +2,8 @@
 
 #include "IStatusSurface.h"
 #include "MainBrowse.h"
+#include "MainPanelTip.h"
+#include "MainProgressState.h"
 #include "WindowProtocolView.h"
 #include "manager/IProfileHost.h"
 #include "platform/IEventPump.h"
@@ -118,6 +120,13 @@ private:
     QString& selectedApplFile();
     void operationEnded();
     void shutDown();
+    // Panel 1's tooltip after its text or what is known changed.
+    void refreshPanel1Tip();
+    // A command starts: the last one's failure no longer holds.
+    void beginCommand();
+    // A command ended: the reason of a file fault in panel 1, of another failure in the tooltip.
+    void showCommandFailure();
+    void showFileFault(const QString& faultText, const QString& file);
 
     platform::ISettingsStore& store_;
     platform::ISerialPort& comm_;
@@ -126,6 +135,8 @@ private:
     profiles::ProfileStore profiles_;
     OpenFileDialog openFileDialog_;
     WindowProtocolView protocolView_{*this};
+    PanelTip panel1Tip_;
+    ProgressRunState progressState_;
 
     profiles::ProfileData CurrentProfile;
     int currentTabFrame_ = 0;    // index of the tab frame shown last; 0 before the first

@@ -163,18 +163,38 @@ private slots:
             });
             h.click("cmdC167EraseProgram");
         };
+        // The tooltip's first line is panel 1's whole text; the lines under it what else is known.
+        auto tipLines = [&] { return panel1->toolTip().split('\n'); };
         run(0);
         QCOMPARE(h.panel(1), QStringLiteral("CPU: Sending Appl.bin, Done"));
         QCOMPARE(h.panel(3), QStringLiteral("100%"));
         QCOMPARE(bar->value(), 100);
+        QCOMPARE(bar->property("runState").toString(), QStringLiteral("done"));
         const QRegularExpression times("^Erase \\d+\\.\\d+ s, download \\d+\\.\\d+ s, \\d+ bytes/s$");
-        QVERIFY2(times.match(panel1->toolTip()).hasMatch(), qPrintable(panel1->toolTip()));
+        QCOMPARE(tipLines().size(), 2);
+        QCOMPARE(tipLines()[0], h.panel(1));
+        QVERIFY2(times.match(tipLines()[1]).hasMatch(), qPrintable(panel1->toolTip()));
 
+        // A refused record: the percentage reached stays, in the error colour, and the
+        // tooltip says what was refused instead of the times.
         run(3);
         QCOMPARE(h.panel(1), QStringLiteral("CPU: Sending Appl.bin, Error"));
         QCOMPARE(h.panel(3), QStringLiteral("96%"));
         QCOMPARE(bar->value(), 96);
-        QCOMPARE(panel1->toolTip(), QString());
+        QCOMPARE(bar->property("runState").toString(), QStringLiteral("error"));
+        QCOMPARE(tipLines(), QStringList({h.panel(1), "record 3 of 4 refused: Chip Program Failure : (23 #)"}));
+
+        // After a whole run the board is gone: the erase fails at once, and the bar does not
+        // go on showing the last run's 100 %.
+        run(0);
+        QCOMPARE(bar->value(), 100);
+        h.fakePort.setResponder({});
+        h.click("cmdC167EraseProgram");
+        QCOMPARE(h.panel(1), QStringLiteral("CPU: Erasing Bank 0 ..., Error"));
+        QVERIFY(bar->text().isEmpty());
+        QVERIFY(bar->value() < bar->minimum());
+        QCOMPARE(bar->property("runState").toString(), QStringLiteral("error"));
+        QCOMPARE(tipLines(), QStringList({h.panel(1), "bank 0: no answer within 10.0 s"}));
     }
 
     void closeRequestWaitsForTheRunningCommand()
