@@ -28,8 +28,9 @@ struct ImageRecord {
 
 struct ApplicationImage {
     QString file;                     // as the profile names it
-    int fileType = 0;                 // kBinaryFileType or kSRecordFileType
-    qint64 fileBytes = 0;             // the file's length, the total of the progress
+    int fileType = 0;                 // kBinaryFileType, kSRecordFileType or kIntelHexFileType
+    qint64 fileBytes = 0;             // the file's length
+    qint64 progressTotal = 0;         // the file's length; an Intel HEX file's data bytes
     std::uint32_t loadAddress = 0;    // a binary file's first byte lands here
     QList<ImageRecord> records;
     qint64 trailingProgressBytes = 0; // blank lines after the last record
@@ -41,6 +42,9 @@ struct ImageFault {
     int line = 0;  // 0: the whole file
     QString text;  // the whole message, the file named
 };
+
+// One S3 record for 1 to 64 data bytes at `address`, as binary and Intel HEX files send them.
+ImageRecord DataChunkRecord(const QByteArray& chunk, std::uint32_t address);
 
 // Builds the image of `fileBytes`. `offsetText` is the hexadecimal load offset of a binary
 // file (empty counts as 0). A file whose first line looks like an S-record but fails its
