@@ -15,7 +15,7 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, int memor
     target.observer.onStep(step);
 
     ProgressEvent progress;
-    progress.total = image.fileBytes;
+    progress.total = image.progressTotal;
     progress.records = int(image.records.size());
     StepEndEvent end;
     end.phase = Phase::Download;

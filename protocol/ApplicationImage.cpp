@@ -1,5 +1,6 @@
 #include "ApplicationImage.h"
 
+#include "IntelHexImage.h"
 #include "ReplyCodes.h"
 #include "SRecordCodec.h"
 #include "profiles/MemoryFiles.h"
@@ -60,6 +61,23 @@ bool BuildSRecordImage(const QByteArray& bytes, ApplicationImage& image, ImageFa
     return true;
 }
 
+}  // namespace
+
+ImageRecord DataChunkRecord(const QByteArray& chunk, std::uint32_t address)
+{
+    ImageRecord record;
+    record.wire = ChunkToBinaryRecord(chunk, address);
+    record.wire.append(static_cast<char>(BinaryRecordChecksum(record.wire)));
+    record.progressBytes = chunk.size();
+    record.type = kDataRecordType;
+    record.hasAddress = true;
+    record.address = address;
+    record.dataBytes = static_cast<int>(chunk.size());
+    return record;
+}
+
+namespace {
+
 // The file is cut into S3 records of 64 bytes placed from the load address upward.
 bool BuildBinaryImage(const QByteArray& bytes, const QString& offsetText, ApplicationImage& image,
                       ImageFault* fault)
@@ -71,16 +89,7 @@ bool BuildBinaryImage(const QByteArray& bytes, const QString& offsetText, Applic
     image.loadAddress = static_cast<std::uint32_t>(*offset);
     std::uint32_t address = image.loadAddress;
     for (qsizetype at = 0; at < bytes.size(); at += kBinaryChunkBytes) {
-        const QByteArray chunk = bytes.mid(at, kBinaryChunkBytes);
-        ImageRecord record;
-        record.wire = ChunkToBinaryRecord(chunk, address);
-        record.wire.append(static_cast<char>(BinaryRecordChecksum(record.wire)));
-        record.progressBytes = chunk.size();
-        record.type = kDataRecordType;
-        record.hasAddress = true;
-        record.address = address;
-        record.dataBytes = static_cast<int>(chunk.size());
-        image.records.append(record);
+        image.records.append(DataChunkRecord(bytes.mid(at, kBinaryChunkBytes), address));
         address += kBinaryChunkBytes;
     }
     return true;
@@ -101,12 +110,16 @@ std::optional<ApplicationImage> BuildApplicationImage(const QByteArray& fileByte
     ApplicationImage image;
     image.file = file;
     image.fileBytes = fileBytes.size();
+    image.progressTotal = fileBytes.size();
     image.fileType = GetFileType(fileBytes);
     image.sha256 = QCryptographicHash::hash(fileBytes, QCryptographicHash::Sha256);
 
     bool built = false;
     if (image.fileType == kSRecordFileType) {
         built = BuildSRecordImage(fileBytes, image, fault);
+    } else if (IsIntelHexFile(fileBytes, file)) {
+        image.fileType = kIntelHexFileType;
+        built = BuildIntelHexImage(fileBytes, image, fault);
     } else if (LooksLikeSRecordLine(FirstLine(fileBytes))) {
         // Meant as an S-record file, but its first record is damaged: as a binary file
         // its text would be programmed over the reset vectors.

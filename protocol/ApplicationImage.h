@@ -1,6 +1,6 @@
 #pragma once
 
-// The application image: an S-record or binary file read once, checked whole and turned
+// The application image: an S-record, Intel HEX or binary file read once, checked whole and turned
 // into exactly the records that go on the wire. The erase starts only for an image that
 // can be sent completely, and the download sends this image, never the file again, so a
 // file edited or deleted during the erase cannot change what is programmed.
@@ -19,7 +19,7 @@ namespace zandor::protocol {
 struct ImageRecord {
     QByteArray wire;            // the bytes on the line, checksum included
     qint64 progressBytes = 0;   // file bytes the record accounts for (blank lines before it too)
-    int line = 0;               // 1-based line of an S-record file; 0 for a binary chunk
+    int line = 0;               // 1-based line of an S-record file; 0 for a binary or Intel HEX chunk
     char type = 0;              // record type digit ("3" for the chunks of a binary file)
     bool hasAddress = false;
     std::uint32_t address = 0;  // where its data lands
@@ -28,8 +28,9 @@ struct ImageRecord {
 
 struct ApplicationImage {
     QString file;                     // as the profile names it
-    int fileType = 0;                 // kBinaryFileType or kSRecordFileType
-    qint64 fileBytes = 0;             // the file's length, the total of the progress
+    int fileType = 0;                 // kBinaryFileType, kSRecordFileType or kIntelHexFileType
+    qint64 fileBytes = 0;             // the file's length
+    qint64 progressTotal = 0;         // the file's length; an Intel HEX file's data bytes
     std::uint32_t loadAddress = 0;    // a binary file's first byte lands here
     QList<ImageRecord> records;
     qint64 trailingProgressBytes = 0; // blank lines after the last record
@@ -42,9 +43,12 @@ struct ImageFault {
     QString text;  // the whole message, the file named
 };
 
+// One S3 record for 1 to 64 data bytes at `address`, as binary and Intel HEX files send them.
+ImageRecord DataChunkRecord(const QByteArray& chunk, std::uint32_t address);
+
 // Builds the image of `fileBytes`. `offsetText` is the hexadecimal load offset of a binary
-// file (empty counts as 0). A file whose first line looks like an S-record but fails its
-// check is refused rather than programmed as raw text. Pure: opens nothing.
+// file (empty counts as 0). A file whose first line looks like an S-record or an Intel HEX
+// record but fails its check is refused rather than programmed as raw text. Pure: opens nothing.
 std::optional<ApplicationImage> BuildApplicationImage(const QByteArray& fileBytes, const QString& file,
                                                       const QString& offsetText, ImageFault* fault);
 

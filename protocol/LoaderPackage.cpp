@@ -92,6 +92,17 @@ std::optional<LoaderImages> BuildLoaderImages(const QByteArray& fileBytes, const
     return images;
 }
 
+QString PreLoaderSizeFault(const QString& preLoaderFile, qint64 bytes)
+{
+    if (bytes == kPreLoaderBytes)
+        return {};
+    const QString size = bytes == 0 ? QStringLiteral("the file is empty")
+                                    : QStringLiteral("the file holds %1 bytes").arg(bytes);
+    return QStringLiteral("Cannot send %1: %2, and the bootstrap loader takes exactly %3 bytes.")
+        .arg(preLoaderFile, size)
+        .arg(kPreLoaderBytes);
+}
+
 QString PreLoaderStatusText(const QString& preLoaderFile)
 {
     return QStringLiteral("Sending PreLoader %1 ...").arg(preLoaderFile);
@@ -121,9 +132,12 @@ std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile,
                 fault->fileError = preLoader.error;
             return std::nullopt;
         }
-        if (preLoader.bytes.isEmpty()) {
+        const QString sizeFault = PreLoaderSizeFault(profile.PreLoaderFile, preLoader.bytes.size());
+        if (!sizeFault.isEmpty()) {
             Refuse(fault, Phase::PreLoader, PreLoaderStatusText(profile.PreLoaderFile), profile.PreLoaderFile,
-                   InputFileFaultText(profile.PreLoaderFile, QStringLiteral("the file is empty")));
+                   sizeFault);
+            if (fault)
+                fault->preLoaderSizeWrong = true;
             return std::nullopt;
         }
         package.preLoader = preLoader.bytes;

@@ -47,12 +47,16 @@ struct LoaderPrepareFault {
     QString statusText;
     FaultEvent fault;
     InputFileError fileError = InputFileError::None;  // why a file could not be read, if so
+    bool preLoaderSizeWrong = false;  // the file can never be sent: refused before the zero byte
 };
 
 // Reads and checks the pre-loader (first load) and the loader of the memory kind (1 to 4;
 // the profile's processor code picks the CPU flash loader).
 std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile, int memoryKind,
                                            bool firstLoad, LoaderPrepareFault* fault);
+
+// Why a pre-loader of `bytes` bytes cannot be sent; empty for exactly kPreLoaderBytes.
+QString PreLoaderSizeFault(const QString& preLoaderFile, qint64 bytes);
 
 // "Sending PreLoader <file> ..."
 QString PreLoaderStatusText(const QString& preLoaderFile);

@@ -19,6 +19,10 @@ constexpr char kChipReadFailure = '$';    // 24h
 constexpr char kBootstrapRequest = '\x00';
 constexpr std::uint8_t kBootstrapIdC167 = 0xC5;      // C167 family
 constexpr std::uint8_t kBootstrapIdST10F168 = 0xD5;  // ST10F168
+// The bootstrap loader stores exactly this many bytes after the identification byte at
+// FA40h-FA5Fh and jumps there: a longer pre-loader spills into the loader images, a
+// shorter one takes the loader's first byte.
+constexpr int kPreLoaderBytes = 32;
 
 // --- Binary records ----------------------------------------------------------------
 constexpr char kRecordStart = 'S';        // 53h, first byte of every record and S-record line
@@ -62,5 +66,6 @@ constexpr int kExternalFlashBanks = 8;  // AMD29F0x0: banks 0-7
 // File type codes.
 constexpr int kBinaryFileType = 1;
 constexpr int kSRecordFileType = 3;
+constexpr int kIntelHexFileType = 4;
 
 }  // namespace zandor::protocol

@@ -1,5 +1,6 @@
 #include "Module1.h"
 
+#include "ChipIdentification.h"
 #include "ReplyCodes.h"
 #include "TargetIo.h"
 #include "profiles/MemoryFiles.h"
@@ -8,7 +9,7 @@ namespace zandor::protocol {
 
 std::uint8_t ExpectedIdentification(const profiles::ProfileData& profile)
 {
-    return profiles::IsST10F168(profile) ? kBootstrapIdST10F168 : kBootstrapIdC167;
+    return AcceptedIdentification(CpuTypeOf(profile));
 }
 
 namespace {
@@ -56,13 +57,14 @@ Outcome IdentifyBootstrap(Target& target)
 Outcome IdentifyTarget(Target& target, int loaderMemoryKind)
 {
     // The files are read once, before the identification byte goes out. One that is no
-    // regular file or far too large can never be sent: it is refused now, so that a board
-    // is not left waiting for a pre-loader that never comes. A missing or malformed file
-    // is reported after the identification, which comes first without a board.
+    // regular file or far too large, or a pre-loader of other than 32 bytes (the chip would
+    // run it cut short or spill it into the loader), can never be sent: it is refused now,
+    // so that a board is not left waiting for a pre-loader that never comes. A missing or
+    // malformed file is reported after the identification, which comes first without a board.
     LoaderPrepareFault fault;
     const auto loader = PrepareLoader(target.profile, loaderMemoryKind, true, &fault);
     const bool neverSendable = fault.fileError == InputFileError::NotRegular
-                               || fault.fileError == InputFileError::TooLarge;
+                               || fault.fileError == InputFileError::TooLarge || fault.preLoaderSizeWrong;
     if (!loader && neverSendable)
         return ReportLoaderFault(target, fault);
     const Outcome identified = IdentifyBootstrap(target);

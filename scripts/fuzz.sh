@@ -17,7 +17,7 @@ fi
 build="build-fuzz"
 compiler="clang++-14"
 input_timeout_s=10  # one input running this long is a hang (the slowest takes ~10 ms)
-targets=(fuzz_srecord_codec fuzz_application_image fuzz_loader_images fuzz_settings_store)
+targets=(fuzz_srecord_codec fuzz_application_image fuzz_loader_images fuzz_settings_store fuzz_intel_hex)
 
 # --- Packages: Qt and CMake as for the normal build, clang 14 and its runtime (libFuzzer and
 # the sanitizers are in libclang-rt-14-dev, which clang-14 only recommends).

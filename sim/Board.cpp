@@ -123,12 +123,15 @@ void Board::handle(std::uint8_t byte)
 {
     switch (state_) {
     case State::Silent:
+    case State::Crashed:
         return;
     case State::WaitBootstrap:
         if (byte == kBootstrapRequest)
             answerBootstrap();
         return;
     case State::PreLoader:
+        // The chip counts bytes, nothing else: it jumps to the pre-loader after exactly this
+        // many, and the pre-loader takes every following byte as loader image.
         if (++preLoaderReceived_ == options_.preloaderSize) {
             log_.write("preloader " + std::to_string(preLoaderReceived_));
             reloading_ = false;
@@ -185,9 +188,17 @@ void Board::answerBootstrap()
 
 void Board::finishLoaderImage()
 {
-    log_.write(std::string(reloading_ ? "loader reload " : "loader first ") +
-               FindLoaderTag(loaderImage_));
+    const std::string tag = FindLoaderTag(loaderImage_);
+    const std::string how = reloading_ ? "loader reload " : "loader first ";
     loaderImage_.clear();
+    if (tag.empty()) {
+        // The image arrived shifted (a pre-loader of the wrong size): the jump lands in the
+        // middle of the code and the board never answers again.
+        log_.write(how + "garbled");
+        state_ = State::Crashed;
+        return;
+    }
+    log_.write(how + tag);
     state_ = State::RecordStart;
     // The new loader announces itself; injected line faults apply to record replies only.
     log_.write("reply " + Hex2(static_cast<unsigned char>(kAcknowledge)));
@@ -319,16 +330,15 @@ bool Board::refusalFor(Refusal::Where where, int index, char& reply) const
 std::string FindLoaderTag(const std::vector<std::uint8_t>& image)
 {
     const std::size_t prefixLength = std::strlen(kLoaderTagPrefix);
-    for (std::size_t i = 0; i + prefixLength <= image.size(); ++i) {
-        if (std::memcmp(image.data() + i, kLoaderTagPrefix, prefixLength) != 0)
-            continue;
-        std::size_t end = i + prefixLength;
-        while (end < image.size() && std::isalnum(image[end]))
-            ++end;
-        if (end > i + prefixLength)
-            return std::string(image.begin() + static_cast<long>(i), image.begin() + static_cast<long>(end));
-    }
-    return "unknown";
+    const std::size_t start = kLoaderPart1Bytes;
+    if (image.size() < start + prefixLength || std::memcmp(image.data() + start, kLoaderTagPrefix, prefixLength) != 0)
+        return {};
+    std::size_t end = start + prefixLength;
+    while (end < image.size() && std::isalnum(image[end]))
+        ++end;
+    if (end == start + prefixLength)
+        return {};
+    return std::string(image.begin() + static_cast<long>(start), image.begin() + static_cast<long>(end));
 }
 
 std::string FormatMemoryDump(const MemoryModel& memory)

@@ -29,7 +29,8 @@ public:
 using MemoryModel = std::map<std::uint32_t, std::uint8_t>;
 
 // Loader images: 1024 bytes for F600h-F9FFh, then 2048 bytes for E000h-E7FFh.
-constexpr int kLoaderImageBytes = 1024 + 2048;
+constexpr int kLoaderPart1Bytes = 1024;
+constexpr int kLoaderImageBytes = kLoaderPart1Bytes + 2048;
 constexpr std::uint8_t kBootstrapRequest = 0x00;  // the zero byte that wakes the bootstrap mode
 constexpr char kAcknowledge = '*';
 constexpr char kChecksumError = '?';
@@ -59,7 +60,8 @@ private:
     enum class State {
         WaitBootstrap,  // bootstrap mode, waiting for the zero byte
         Silent,         // a board that never answers
-        PreLoader,
+        PreLoader,      // the bootstrap loader storing the pre-loader's bytes at FA40h upward
+        Crashed,        // running a garbled loader: deaf and mute until the board is reset
         LoaderImage,
         RecordStart,    // loader running, waiting for "S"
         RecordType,
@@ -106,7 +108,8 @@ private:
     MemoryModel memory_;
 };
 
-// The tag our loaders carry in their images ("LoaderC167"), or "unknown".
+// The tag our loaders carry at the start of their E000h image ("LoaderC167"), or empty
+// when it is not there: a loader image shifted by a pre-loader of the wrong size.
 std::string FindLoaderTag(const std::vector<std::uint8_t>& image);
 // One line per contiguous run: "<address 8 hex digits> <bytes as hex pairs>".
 std::string FormatMemoryDump(const MemoryModel& memory);

@@ -69,7 +69,8 @@ void CheckSummary(const ApplicationImage& image)
 
 void CheckImage(const QByteArray& bytes, const ApplicationImage& image)
 {
-    Require(image.fileBytes == bytes.size() && image.fileType == GetFileType(bytes),
+    Require(image.fileBytes == bytes.size()
+                && (image.fileType == GetFileType(bytes) || image.fileType == kIntelHexFileType),
             "the image describes its file");
     qint64 progress = image.trailingProgressBytes;
     for (const ImageRecord& record : image.records) {
@@ -85,7 +86,7 @@ void CheckImage(const QByteArray& bytes, const ApplicationImage& image)
                 "a record's data fit inside it");
         progress += record.progressBytes;
     }
-    Require(progress == image.fileBytes, "the progress adds up to the file length");
+    Require(progress == image.progressTotal, "the progress adds up to its total");
     CheckSummary(image);
 }
 

@@ -88,7 +88,8 @@ TEST_F(ApplicationTest, FilesNoLoaderTakesAreRefusedWholeBeforeAnythingIsSent)
           {"SX0500010000FA\r\n" + good + "\r\n", "line 1: \"SX\" is not a record type"},
           {"\r\n" + good + "\r\n", "line 1: an S-record file begins with a record"},
           {"\xEF\xBB\xBF" + good + "\r\n", "line 1: the file begins with a byte order mark"},
-          {":10000000FA00\r\n:00000001FF\r\n", "line 1: the line does not begin with \"S\""}}) {
+          // An Intel HEX file, whatever its name, is read as one: its own fault is named.
+          {":10000000FA00\r\n:00000001FF\r\n", "line 1: the count field says 16 data bytes, the record holds 1"}}) {
         writeFile("Appl.sre", content);
         report = RecordingReporter();
         EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);

@@ -86,7 +86,8 @@ TEST_F(LoaderTest, BadOrMissingFilesGiveOneBoxNamingFileAndLine)
     // A loader without S1 or S2 data, and an empty pre-loader, would be sent as nothing.
     writeFile("PreLoad.bin", QByteArray());
     EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
-    EXPECT_EQ(report.events.takeLast(), "Cannot read PreLoad.bin: the file is empty.");
+    EXPECT_EQ(report.events.takeLast(),
+              "Cannot send PreLoad.bin: the file is empty, and the bootstrap loader takes exactly 32 bytes.");
     writeFile("LoaderC167.sre", SLine('3', "00010000", "A") + "\n");
     EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kReload), Outcome::BadInput);
     EXPECT_EQ(report.events.takeLast(), "Error in LoaderC167.sre: it holds no S1 or S2 loader records.");
@@ -100,6 +101,30 @@ TEST_F(LoaderTest, BadOrMissingFilesGiveOneBoxNamingFileAndLine)
                            {3, "/dev/zero: it is a device"}, {4, "/dev/zero: it is a device"}})
         EXPECT_TRUE(report.events[i].contains(QLatin1String(word))) << report.events[i].toStdString();
     EXPECT_TRUE(port.writes().isEmpty());
+}
+
+// The chip stores exactly 32 bytes and jumps there: one more spills into the loader image,
+// one fewer takes the loader's first byte. Neither file may cost the board its zero byte.
+TEST_F(LoaderTest, APreLoaderOfOtherThan32BytesIsRefusedBeforeTheZeroByte)
+{
+    for (int size : {0, 31, 33}) {
+        SCOPED_TRACE(size);
+        writeFile("PreLoad.bin", preLoader.left(size) + QByteArray(std::max(0, size - 32), '\x5A'));
+        simulateTarget(1 + 32 + 3072, Bytes({0xC5, 0x00}));
+        EXPECT_EQ(IdentifyTarget(target, profiles::CpuFlashMemory), Outcome::BadInput);
+        EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
+        EXPECT_TRUE(port.writes().isEmpty());
+        ASSERT_EQ(report.events.size(), 2);  // one box each, no not-responding box
+        const QString sizeText = size == 0 ? QStringLiteral("the file is empty")
+                                           : QStringLiteral("the file holds %1 bytes").arg(size);
+        EXPECT_EQ(report.events.takeLast(), QStringLiteral("Cannot send PreLoad.bin: %1, and the bootstrap "
+                                                           "loader takes exactly 32 bytes.").arg(sizeText));
+        report.events.clear();
+        EXPECT_EQ(report.statusText(), QStringLiteral("Sending PreLoader PreLoad.bin ..., Error"));
+    }
+    // A reload sends no pre-loader, so its size does not matter.
+    simulateTarget(4 + 3072);
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kReload), Outcome::Done);
 }
 
 TEST_F(LoaderTest, TheRightBootstrapByteBringsUpPreLoaderAndLoader)

@@ -1,3 +1,4 @@
+#include "FakeBoardLine.h"
 #include "sim/Board.h"
 
 #include <gtest/gtest.h>
@@ -7,17 +8,6 @@
 namespace zandor::sim {
 namespace {
 
-// The host's side of the line, with a clock the test moves by hand.
-class FakeLine : public BoardLine {
-public:
-    void send(const std::string& bytes) override { sent += bytes; }
-    void pause(int milliseconds) override { clockMs += milliseconds; }
-    std::int64_t nowMs() const override { return clockMs; }
-
-    std::string sent;
-    std::int64_t clockMs = 0;
-};
-
 struct Quiet {
     int ms;  // the line stays quiet this long, then the board looks at its clock
 };
@@ -26,7 +16,7 @@ using Step = std::variant<std::string, Quiet>;  // bytes from the host, or quiet
 const std::string kZero(1, '\0');
 const std::string kId = "\xC5";
 // Bootstrap: the zero byte, the pre-loader, then the loader image.
-const std::string kBoot = kZero + std::string(32, '\0') + std::string(kLoaderImageBytes, '\x5A');
+const std::string kBoot = kZero + std::string(32, '\0') + TaggedLoaderImage();
 // An S3 record storing one byte 77h at 00010000h; its checksum is FFh less the sum of the
 // count, address and data bytes (7Eh).
 const std::string kRecord("S3\x06\x00\x01\x00\x00\x77\x81", 9);
@@ -60,7 +50,7 @@ TEST(BoardQuietLineTest, ZeroByteAfterADownloadAndTheNextBoard)
         SimOptions options;
         options.rearmMs = c.rearmMs;
         options.noReset = c.noReset;
-        FakeLine line;
+        FakeBoardLine line;
         EventLog log;
         Board board(options, line, log);
         for (const Step& step : c.steps) {
