@@ -10,7 +10,6 @@
 #include "profiles/MemoryFiles.h"
 
 #include <QElapsedTimer>
-#include <unistd.h>
 
 namespace zandor::cli {
 
@@ -54,24 +53,25 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
     if (!options.logFile.isEmpty() && !CanAppendTo(options.logFile, message))
         return kExitUsage;
 
-    protocol::LoaderPrepareFault loaderFault;
-    const auto loader = protocol::PrepareLoader(job.profile, job.memoryKind, true, &loaderFault);
-    if (!loader) {
-        *message = WithAdvice(protocol::PhaseName(loaderFault.phase) + QStringLiteral(": ") + loaderFault.fault.text,
-                              loaderFault.fault.file);
+    const JobFiles files = ReadJobFiles(job.profile, options.memoryKind, job.command == Command::Program);
+    if (!files.loader) {
+        const protocol::LoaderPrepareFault& fault = files.loaderFault;
+        *message = WithAdvice(protocol::PhaseName(fault.phase) + QStringLiteral(": ") + fault.fault.text, fault.fault.file);
         return kExitBadInput;
     }
-    job.loader = *loader;
+    job.loader = *files.loader;
     if (job.command != Command::Program)
         return kExitSuccess;
 
-    const protocol::ApplicationLoad load = protocol::LoadApplicationImage(job.profile, job.memoryKind);
+    const protocol::ApplicationLoad& load = *files.application;
     if (!load.image) {
-        const QString* file = profiles::FilesOfMemory(job.profile, job.memoryKind).application;
-        *message = WithAdvice(QStringLiteral("application: ") + load.fault.text, file ? *file : QString());
+        *message = WithAdvice(QStringLiteral("application: ") + load.fault.text, files.verdicts.last().file);
         return kExitBadInput;
     }
-    if (!options.expectSha256.isEmpty() && QString::fromLatin1(load.image->sha256.toHex()) != options.expectSha256) {
+    // A board process of a gang run: the image built here must be the one its parent
+    // checked, address for address (the file may have changed, or an option been read
+    // otherwise).
+    if (!options.expectImage.isEmpty() && QString::fromLatin1(ImageDigest(*load.image).toHex()) != options.expectImage) {
         *message = QStringLiteral("%1 changed after it was checked: run the command again").arg(load.image->file);
         return kExitBadInput;
     }
@@ -184,15 +184,6 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
 }
 
 }  // namespace
-
-ConsoleReporter::Style OutputStyle(const CliOptions& options)
-{
-    ConsoleReporter::Style style;
-    style.json = options.json;
-    style.quiet = options.quiet;
-    style.terminal = ::isatty(STDERR_FILENO) == 1;
-    return style;
-}
 
 int RunBoardCommand(const CliOptions& options)
 {

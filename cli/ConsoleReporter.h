@@ -4,6 +4,7 @@
 // line on a terminal, a line every 10 % otherwise, errors only with --quiet), or one JSON
 // object per line on standard output for scripts (--json).
 
+#include "CliOptions.h"
 #include "protocol/ProtocolEvents.h"
 
 #include <QElapsedTimer>
@@ -67,6 +68,9 @@ private:
     PlainProgressSteps plainSteps_;
     bool progressOpen_ = false;  // a progress line without its line end stands on the terminal
 };
+
+// The style of this run's output: JSON, quiet, and whether standard error is a terminal.
+ConsoleReporter::Style OutputStyle(const CliOptions& options);
 
 // Writes bytes to a stream at once (flushed), so lines of several processes never wait
 // in a buffer.
