@@ -117,25 +117,25 @@ const std::vector<OptionSpec> kOptions = {
      }},
     {"--port", nullptr, "DEVICE|N",
      "a device (/dev/ttyUSB0, a /dev/serial/by-id path) or a COM\nnumber mapped as the window maps it; program: repeatable",
-     "the profile's COM port", false, ForBoards::Rewritten, AddPort},
+     nullptr, false, ForBoards::Rewritten, AddPort},
     {"--ports", nullptr, "A,B,C", "several ports at once (program)", nullptr, false, ForBoards::Rewritten, ApplyPorts},
-    {"--baud", nullptr, "N", "baud rate", "the profile's", false, ForBoards::PassedOn, ApplyBaud},
-    {"--cpu", nullptr, "C167|ST10F168", "processor", "the profile's", false, ForBoards::PassedOn, ApplyCpu},
+    {"--baud", nullptr, "N", "baud rate", nullptr, false, ForBoards::PassedOn, ApplyBaud},
+    {"--cpu", nullptr, "C167|ST10F168", "processor", nullptr, false, ForBoards::PassedOn, ApplyCpu},
     {"--memory", nullptr, "cpu|external|data", "memory to work on", "cpu", false, ForBoards::PassedOn, ApplyMemory},
-    {"--offset", nullptr, "HEX", "load address of a binary file (0x10000 and 10000h are read\nas 10000)",
-     "the profile's", false, ForBoards::PassedOn, ApplyOffset},
-    {"--preloader", nullptr, "FILE", "pre-loader file", "the profile's", false, ForBoards::PassedOn,
+    {"--offset", nullptr, "HEX", "load address of a binary file: 10000, 0x10000 or 10000h",
+     nullptr, false, ForBoards::PassedOn, ApplyOffset},
+    {"--preloader", nullptr, "FILE", "pre-loader file", nullptr, false, ForBoards::PassedOn,
      [](CliOptions& o, const QString& v) {
          o.preloader = v;
          return QString();
      }},
-    {"--loader", nullptr, "FILE", "loader file of the chosen memory", "the profile's", false, ForBoards::PassedOn,
+    {"--loader", nullptr, "FILE", "loader file of the chosen memory", nullptr, false, ForBoards::PassedOn,
      [](CliOptions& o, const QString& v) {
          o.loader = v;
          return QString();
      }},
     {"--wait", nullptr, "SECONDS",
-     "keep probing for a board (about every 250 ms); 0: no limit,\nelse at least 0.001", "one attempt", false,
+     "keep probing for a board (about every 250 ms); 0: no limit,\nelse at least 0.001", nullptr, false,
      ForBoards::PassedOn, ApplyWait},
     {"--loop", nullptr, nullptr, "program board after board until Ctrl-C (program)", nullptr, false,
      ForBoards::PassedOn,

@@ -163,6 +163,21 @@ void tst_cli::portsAndDoctor()
         QVERIFY2(names.contains(name), name);
     CliRun missing({"doctor", "--port", "/nonexistent/tty"});
     QCOMPARE(missing.finish(), 3);
+
+    // The doctor passes no file that program refuses: an empty pre-loader fails both.
+    QTemporaryDir files;
+    const QString empty = files.filePath("empty.bin");
+    QFile(empty).open(QIODevice::WriteOnly);
+    CliRun emptyDoctor({"doctor", "--port", sim.devicePath(), "--preloader", empty, "--json"});
+    QCOMPARE(emptyDoctor.finish(), 3);
+    QString preLoaderCheck;
+    for (const QJsonValue& check : emptyDoctor.jsonLines().last().value("checks").toArray()) {
+        if (check.toObject().value("name") == "pre-loader")
+            preLoaderCheck = check.toObject().value("status").toString() + ": " + check.toObject().value("detail").toString();
+    }
+    QVERIFY2(preLoaderCheck.startsWith("fail: ") && preLoaderCheck.contains("the file is empty"), qPrintable(preLoaderCheck));
+    CliRun emptyProgram({"program", "Appl.sre", "--port", sim.devicePath(), "--preloader", empty, "--json"});
+    QCOMPARE(emptyProgram.finish(), 2);
 }
 
 QTEST_GUILESS_MAIN(tst_cli)
