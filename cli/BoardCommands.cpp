@@ -7,6 +7,7 @@
 #include "Interrupt.h"
 #include "RunLog.h"
 #include "RunSetup.h"
+#include "platform/PortChecks.h"
 #include "profiles/MemoryFiles.h"
 
 #include <QElapsedTimer>
@@ -96,6 +97,20 @@ BoardRecord RecordOf(const BoardJob& job, int board, const BoardResult& result)
     return record;
 }
 
+// A board that never answered: when another program holds the port open, say so (as the
+// doctor would) rather than suggest a reset.
+QString NoAnswerText(const CliOptions& options, const BoardJob& job, const BoardResult& result,
+                     const ConsoleReporter& reporter)
+{
+    const protocol::StepEndEvent& end = reporter.lastFailure();
+    if (result.boardFound || end.outcome != protocol::Outcome::NoTarget)
+        return result.message;
+    const QStringList holders = platform::ProcessesHolding(job.device);
+    if (holders.isEmpty())
+        return result.message;
+    return FailureText(end, {options.waitSeconds.value_or(0), ChipText(job.profile), holders});
+}
+
 // One board, or board after board until Ctrl-C.
 int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, const BoardJob& job,
                  ConsoleReporter& reporter)
@@ -123,9 +138,14 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
             log(1, result);
         QString done = result.exitCode == kExitSuccess
                            ? QStringLiteral("done in %1 s").arg(result.seconds, 0, 'f', 1)
-                           : result.message;
+                           : NoAnswerText(options, job, result, reporter);
         if (result.exitCode == kExitSuccess && job.command == Command::Identify)
             done = QStringLiteral("%1 identified, its loader running: %2").arg(ChipText(job.profile), done);
+        // The data flash is written without a separate erase: say so rather than "done".
+        if (result.exitCode == kExitSuccess && job.command == Command::Erase && !reporter.stepStarted(protocol::Phase::Erase))
+            done = QStringLiteral("the %1 memory needs no erase (it is written without one): no erase command "
+                                  "was sent")
+                       .arg(MemoryName(job.memoryKind));
         reporter.result(result.exitCode, done, result.seconds, {{"port", job.device}, {"records", result.records}});
         return result.exitCode;
     }
@@ -144,7 +164,7 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
         if (result.exitCode == kExitInterrupted && !result.boardFound)
             break;  // Ctrl-C between boards
         if (!result.boardFound) {
-            reporter.result(result.exitCode, result.message, result.seconds);
+            reporter.result(result.exitCode, NoAnswerText(options, job, result, reporter), result.seconds);
             return result.exitCode;  // the first board never came within --wait
         }
         ++boards;

@@ -98,6 +98,7 @@ void ConsoleReporter::error(const QString& text)
 
 void ConsoleReporter::onStep(const protocol::StepEvent& step)
 {
+    phasesStarted_.insert(int(step.phase));
     if (step.phase == protocol::Phase::Download) {
         downloadClock_.start();
         lastBarMs_ = -1;

@@ -9,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QJsonObject>
+#include <QSet>
 #include <QString>
 #include <cstdio>
 
@@ -55,6 +56,8 @@ public:
     // The last step end that was not Done, for the run's message.
     const protocol::StepEndEvent& lastFailure() const { return lastFailure_; }
     bool jsonOutput() const { return style_.json; }
+    // Whether a step of `phase` started: an erase without one sent nothing to the board.
+    bool stepStarted(protocol::Phase phase) const { return phasesStarted_.contains(int(phase)); }
 
 private:
     void line(const QString& text);
@@ -66,6 +69,7 @@ private:
     QElapsedTimer downloadClock_;
     qint64 lastBarMs_ = -1;
     PlainProgressSteps plainSteps_;
+    QSet<int> phasesStarted_;
     bool progressOpen_ = false;  // a progress line without its line end stands on the terminal
 };
 

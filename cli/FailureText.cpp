@@ -73,6 +73,11 @@ QString FailureText(const protocol::StepEndEvent& end, const FailureContext& con
     case Outcome::BadInput:
         return QStringLiteral("%1: the file cannot be sent").arg(phase);
     case Outcome::NoTarget:
+        if (!context.portHolders.isEmpty())
+            return QStringLiteral("%1: no answer within %2: the port is open in another program, %3, which may "
+                                  "take the board's replies: close it")
+                .arg(phase, context.probedSeconds > 0 ? Seconds(context.probedSeconds) : Seconds(end.limitTicks),
+                     context.portHolders.join(QStringLiteral(", ")));
         return QStringLiteral("%1: no answer within %2: is the board reset into bootstrap mode and "
                               "the cable on this port?")
             .arg(phase, context.probedSeconds > 0 ? Seconds(context.probedSeconds) : Seconds(end.limitTicks));

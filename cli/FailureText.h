@@ -8,6 +8,7 @@
 #include "protocol/ProtocolEvents.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace zandor::cli {
 
@@ -17,6 +18,9 @@ struct FailureContext {
     // time, not the last probe's.
     double probedSeconds = 0;
     QString expectedChip;  // "C167 (C5h)": what the profile's processor answers
+    // Other programs that have the port open ("cat (pid 4711)"): a missing answer is then
+    // more likely read by one of them than never sent.
+    QStringList portHolders;
 };
 
 // The line for a step that did not end with Done.
