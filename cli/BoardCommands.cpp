@@ -108,7 +108,7 @@ QString NoAnswerText(const CliOptions& options, const BoardJob& job, const Board
     const QStringList holders = platform::ProcessesHolding(job.device);
     if (holders.isEmpty())
         return result.message;
-    return FailureText(end, {options.waitSeconds.value_or(0), ChipText(job.profile), holders});
+    return FailureText(end, {options.waitSeconds.value_or(0), ChipText(job.profile)}, holders);
 }
 
 // One board, or board after board until Ctrl-C.
