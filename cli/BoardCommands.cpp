@@ -7,10 +7,10 @@
 #include "Interrupt.h"
 #include "RunLog.h"
 #include "RunSetup.h"
+#include "platform/PortChecks.h"
 #include "profiles/MemoryFiles.h"
 
 #include <QElapsedTimer>
-#include <unistd.h>
 
 namespace zandor::cli {
 
@@ -54,24 +54,25 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
     if (!options.logFile.isEmpty() && !CanAppendTo(options.logFile, message))
         return kExitUsage;
 
-    protocol::LoaderPrepareFault loaderFault;
-    const auto loader = protocol::PrepareLoader(job.profile, job.memoryKind, true, &loaderFault);
-    if (!loader) {
-        *message = WithAdvice(protocol::PhaseName(loaderFault.phase) + QStringLiteral(": ") + loaderFault.fault.text,
-                              loaderFault.fault.file);
+    const JobFiles files = ReadJobFiles(job.profile, options.memoryKind, job.command == Command::Program);
+    if (!files.loader) {
+        const protocol::LoaderPrepareFault& fault = files.loaderFault;
+        *message = WithAdvice(protocol::PhaseName(fault.phase) + QStringLiteral(": ") + fault.fault.text, fault.fault.file);
         return kExitBadInput;
     }
-    job.loader = *loader;
+    job.loader = *files.loader;
     if (job.command != Command::Program)
         return kExitSuccess;
 
-    const protocol::ApplicationLoad load = protocol::LoadApplicationImage(job.profile, job.memoryKind);
+    const protocol::ApplicationLoad& load = *files.application;
     if (!load.image) {
-        const QString* file = profiles::FilesOfMemory(job.profile, job.memoryKind).application;
-        *message = WithAdvice(QStringLiteral("application: ") + load.fault.text, file ? *file : QString());
+        *message = WithAdvice(QStringLiteral("application: ") + load.fault.text, files.verdicts.last().file);
         return kExitBadInput;
     }
-    if (!options.expectSha256.isEmpty() && QString::fromLatin1(load.image->sha256.toHex()) != options.expectSha256) {
+    // A board process of a gang run: the image built here must be the one its parent
+    // checked, address for address (the file may have changed, or an option been read
+    // otherwise).
+    if (!options.expectImage.isEmpty() && QString::fromLatin1(ImageDigest(*load.image).toHex()) != options.expectImage) {
         *message = QStringLiteral("%1 changed after it was checked: run the command again").arg(load.image->file);
         return kExitBadInput;
     }
@@ -94,6 +95,20 @@ BoardRecord RecordOf(const BoardJob& job, int board, const BoardResult& result)
         record.sha256 = job.image->sha256;
     }
     return record;
+}
+
+// A board that never answered: when another program holds the port open, say so (as the
+// doctor would) rather than suggest a reset.
+QString NoAnswerText(const CliOptions& options, const BoardJob& job, const BoardResult& result,
+                     const ConsoleReporter& reporter)
+{
+    const protocol::StepEndEvent& end = reporter.lastFailure();
+    if (result.boardFound || end.outcome != protocol::Outcome::NoTarget)
+        return result.message;
+    const QStringList holders = platform::ProcessesHolding(job.device);
+    if (holders.isEmpty())
+        return result.message;
+    return FailureText(end, {options.waitSeconds.value_or(0), ChipText(job.profile)}, holders);
 }
 
 // One board, or board after board until Ctrl-C.
@@ -123,9 +138,14 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
             log(1, result);
         QString done = result.exitCode == kExitSuccess
                            ? QStringLiteral("done in %1 s").arg(result.seconds, 0, 'f', 1)
-                           : result.message;
+                           : NoAnswerText(options, job, result, reporter);
         if (result.exitCode == kExitSuccess && job.command == Command::Identify)
             done = QStringLiteral("%1 identified, its loader running: %2").arg(ChipText(job.profile), done);
+        // The data flash is written without a separate erase: say so rather than "done".
+        if (result.exitCode == kExitSuccess && job.command == Command::Erase && !reporter.stepStarted(protocol::Phase::Erase))
+            done = QStringLiteral("the %1 memory needs no erase (it is written without one): no erase command "
+                                  "was sent")
+                       .arg(MemoryName(job.memoryKind));
         reporter.result(result.exitCode, done, result.seconds, {{"port", job.device}, {"records", result.records}});
         return result.exitCode;
     }
@@ -144,7 +164,7 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
         if (result.exitCode == kExitInterrupted && !result.boardFound)
             break;  // Ctrl-C between boards
         if (!result.boardFound) {
-            reporter.result(result.exitCode, result.message, result.seconds);
+            reporter.result(result.exitCode, NoAnswerText(options, job, result, reporter), result.seconds);
             return result.exitCode;  // the first board never came within --wait
         }
         ++boards;
@@ -184,15 +204,6 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
 }
 
 }  // namespace
-
-ConsoleReporter::Style OutputStyle(const CliOptions& options)
-{
-    ConsoleReporter::Style style;
-    style.json = options.json;
-    style.quiet = options.quiet;
-    style.terminal = ::isatty(STDERR_FILENO) == 1;
-    return style;
-}
 
 int RunBoardCommand(const CliOptions& options)
 {

@@ -10,7 +10,4 @@ namespace zandor::cli {
 
 int RunBoardCommand(const CliOptions& options);
 
-// The style of this run's output: JSON, quiet, and whether standard error is a terminal.
-ConsoleReporter::Style OutputStyle(const CliOptions& options);
-
 }  // namespace zandor::cli

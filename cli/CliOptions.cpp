@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <cmath>
 
 namespace zandor::cli {
 
@@ -16,12 +17,179 @@ const QHash<QString, Command> kCommands = {
     {QStringLiteral("doctor"), Command::Doctor},
 };
 
-const QHash<QString, int> kMemories = {
-    {QStringLiteral("cpu"), 1}, {QStringLiteral("external"), 2}, {QStringLiteral("data"), 3}};
+const QHash<QString, profiles::MemoryKind> kMemories = {{QStringLiteral("cpu"), profiles::CpuFlashMemory},
+                                                        {QStringLiteral("external"), profiles::ExternalFlashMemory},
+                                                        {QStringLiteral("data"), profiles::DataFlashMemory}};
+
+// The shortest wait that is not "no limit": a board is probed in whole milliseconds.
+constexpr double kShortestWaitSeconds = 0.001;
+
+// Where the help's texts start, after "  --option VALUE".
+constexpr int kHelpColumn = 23;
 
 bool IsBoardCommand(Command command)
 {
     return command == Command::Identify || command == Command::Erase || command == Command::Program;
+}
+
+QString AddPort(CliOptions& o, const QString& port)
+{
+    const std::optional<int> number = ComNumberOf(port);
+    if (port.isEmpty())
+        return QStringLiteral("--port: empty port name");
+    if (number && *number < 1)
+        return QStringLiteral("--port %1: COM numbers start at 1").arg(port);
+    if (port.startsWith(QLatin1Char('-')))
+        return QStringLiteral("--port %1: neither a device nor a COM number").arg(port);
+    if (o.ports.contains(port))
+        return QStringLiteral("--port %1 is given twice").arg(port);
+    o.ports << port;
+    return QString();
+}
+
+QString ApplyPorts(CliOptions& o, const QString& v)
+{
+    const QStringList ports = v.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    if (ports.isEmpty())
+        return QStringLiteral("--ports: no port given");
+    for (const QString& port : ports) {
+        if (QString error = AddPort(o, port.trimmed()); !error.isEmpty())
+            return error;
+    }
+    return QString();
+}
+
+QString ApplyBaud(CliOptions& o, const QString& v)
+{
+    bool ok = false;
+    const int baud = v.toInt(&ok);
+    if (!ok || baud <= 0)
+        return QStringLiteral("--baud: '%1' is not a baud rate such as 38400").arg(v);
+    o.baud = baud;
+    return QString();
+}
+
+QString ApplyCpu(CliOptions& o, const QString& v)
+{
+    const QString upper = v.toUpper();
+    if (upper != QLatin1String("C167") && upper != QLatin1String("ST10F168"))
+        return QStringLiteral("--cpu: '%1' is neither C167 nor ST10F168").arg(v);
+    o.cpu = upper;
+    return QString();
+}
+
+QString ApplyMemory(CliOptions& o, const QString& v)
+{
+    if (!kMemories.contains(v.toLower()))
+        return QStringLiteral("--memory: '%1' is none of cpu, external, data").arg(v);
+    o.memoryKind = kMemories.value(v.toLower());
+    return QString();
+}
+
+QString ApplyOffset(CliOptions& o, const QString& v)
+{
+    QString fault;
+    const std::optional<QString> digits = OffsetDigits(v, &fault);
+    if (!digits)
+        return QStringLiteral("--offset: %1").arg(fault);
+    o.offset = *digits;
+    return QString();
+}
+
+QString ApplyWait(CliOptions& o, const QString& v)
+{
+    // NaN passes every comparison and a wait under a millisecond would round to "no limit":
+    // only 0 or a finite time a board can be probed for.
+    bool ok = false;
+    const double seconds = v.toDouble(&ok);
+    if (!ok || !std::isfinite(seconds) || (seconds != 0 && !(seconds >= kShortestWaitSeconds)))
+        return QStringLiteral("--wait: '%1' is neither 0 (no limit) nor a number of seconds from 0.001").arg(v);
+    o.waitSeconds = seconds;
+    return QString();
+}
+
+const std::vector<OptionSpec> kOptions = {
+    {"--profile", nullptr, "NAME", "profile to use", "the window's last, else Default", false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) {
+         o.profileName = v;
+         o.profileGiven = true;
+         return QString();
+     }},
+    {"--port", nullptr, "DEVICE|N",
+     "a device (/dev/ttyUSB0, a /dev/serial/by-id path) or a COM\nnumber mapped as the window maps it; program: repeatable",
+     nullptr, false, ForBoards::Rewritten, AddPort},
+    {"--ports", nullptr, "A,B,C", "several ports at once (program)", nullptr, false, ForBoards::Rewritten, ApplyPorts},
+    {"--baud", nullptr, "N", "baud rate", nullptr, false, ForBoards::PassedOn, ApplyBaud},
+    {"--cpu", nullptr, "C167|ST10F168", "processor", nullptr, false, ForBoards::PassedOn, ApplyCpu},
+    {"--memory", nullptr, "cpu|external|data", "memory to work on", "cpu", false, ForBoards::PassedOn, ApplyMemory},
+    {"--offset", nullptr, "HEX", "load address of a binary file: 10000, 0x10000 or 10000h",
+     nullptr, false, ForBoards::PassedOn, ApplyOffset},
+    {"--preloader", nullptr, "FILE", "pre-loader file", nullptr, false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) {
+         o.preloader = v;
+         return QString();
+     }},
+    {"--loader", nullptr, "FILE", "loader file of the chosen memory", nullptr, false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) {
+         o.loader = v;
+         return QString();
+     }},
+    {"--wait", nullptr, "SECONDS",
+     "keep probing for a board (about every 250 ms); 0: no limit,\nelse at least 0.001", nullptr, false,
+     ForBoards::PassedOn, ApplyWait},
+    {"--loop", nullptr, nullptr, "program board after board until Ctrl-C (program)", nullptr, false,
+     ForBoards::PassedOn,
+     [](CliOptions& o, const QString&) {
+         o.loop = true;
+         return QString();
+     }},
+    {"--log", nullptr, "FILE", "append one JSON line per board (program)", nullptr, false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) {
+         o.logFile = v;
+         return QString();
+     }},
+    {"--json", nullptr, nullptr, "one JSON object per line on standard output", nullptr, false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString&) {
+         o.json = true;
+         return QString();
+     }},
+    {"--trace", nullptr, "FILE",
+     "every byte both ways, with the time in milliseconds\n(several ports: FILE.<device name> for each)", nullptr,
+     false, ForBoards::Rewritten,
+     [](CliOptions& o, const QString& v) {
+         o.trace = v;
+         return QString();
+     }},
+    {"--quiet", "-q", nullptr, "errors only", nullptr, false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString&) {
+         o.quiet = true;
+         return QString();
+     }},
+    {"--help", "-h", nullptr, "this text", nullptr, false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString&) {
+         o.command = Command::Help;
+         return QString();
+     }},
+    {"--version", nullptr, nullptr, "the version", nullptr, false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString&) {
+         o.command = Command::Version;
+         return QString();
+     }},
+    // A gang's board process: the digest of the image its parent checked.
+    {"--expect-image", nullptr, "SHA256", "", nullptr, true, ForBoards::Rewritten,
+     [](CliOptions& o, const QString& v) {
+         o.expectImage = v.toLower();
+         return QString();
+     }},
+};
+
+const OptionSpec* FindOption(const QString& name)
+{
+    for (const OptionSpec& spec : kOptions) {
+        if (name == QLatin1String(spec.name) || (spec.shortName && name == QLatin1String(spec.shortName)))
+            return &spec;
+    }
+    return nullptr;
 }
 
 // Walks the arguments; each option that takes a value takes the next one (or "=VALUE").
@@ -36,12 +204,15 @@ public:
             const QString arg = args_.at(index_++);
             if (arg == QLatin1String("--")) {
                 positional += args_.mid(index_);
+                out_.boardArguments += args_.mid(index_ - 1);
                 break;
             }
-            if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1)
+            if (arg.startsWith(QLatin1Char('-')) && arg.size() > 1) {
                 option(arg);
-            else
+            } else {
                 positional << arg;
+                out_.boardArguments << arg;
+            }
         }
         if (error_.isEmpty() && !helpOrVersion_)
             command(positional);
@@ -53,124 +224,38 @@ public:
 private:
     void option(const QString& raw)
     {
+        const qsizetype first = index_ - 1;
         QString name = raw;
         std::optional<QString> inlineValue;
         if (const int eq = raw.indexOf(QLatin1Char('=')); eq > 0 && raw.startsWith(QLatin1String("--"))) {
             name = raw.left(eq);
             inlineValue = raw.mid(eq + 1);
         }
-        auto value = [&]() -> std::optional<QString> {
-            if (inlineValue)
-                return inlineValue;
-            if (index_ >= args_.size()) {
-                error_ = QStringLiteral("%1 needs a value").arg(name);
-                return std::nullopt;
-            }
-            return args_.at(index_++);
-        };
-        auto flag = [&](bool& target) {
-            if (inlineValue)
-                error_ = QStringLiteral("%1 takes no value").arg(name);
-            target = true;
-        };
-
-        if (name == QLatin1String("-h") || name == QLatin1String("--help")) {
-            out_.command = Command::Help;
-            helpOrVersion_ = true;
-        } else if (name == QLatin1String("--version")) {
-            out_.command = Command::Version;
-            helpOrVersion_ = true;
-        } else if (name == QLatin1String("--json")) {
-            flag(out_.json);
-        } else if (name == QLatin1String("-q") || name == QLatin1String("--quiet")) {
-            flag(out_.quiet);
-        } else if (name == QLatin1String("--loop")) {
-            flag(out_.loop);
-        } else if (name == QLatin1String("--profile")) {
-            if (const auto v = value()) {
-                out_.profileName = *v;
-                out_.profileGiven = true;
-            }
-        } else if (name == QLatin1String("--port")) {
-            if (const auto v = value())
-                addPort(*v);
-        } else if (name == QLatin1String("--ports")) {
-            if (const auto v = value()) {
-                const QStringList ports = v->split(QLatin1Char(','), Qt::SkipEmptyParts);
-                if (ports.isEmpty())
-                    error_ = QStringLiteral("--ports: no port given");
-                for (const QString& port : ports)
-                    addPort(port.trimmed());
-            }
-        } else if (name == QLatin1String("--baud")) {
-            if (const auto v = value()) {
-                bool ok = false;
-                const int baud = v->toInt(&ok);
-                if (!ok || baud <= 0)
-                    error_ = QStringLiteral("--baud: '%1' is not a baud rate such as 38400").arg(*v);
-                out_.baud = baud;
-            }
-        } else if (name == QLatin1String("--cpu")) {
-            if (const auto v = value()) {
-                const QString upper = v->toUpper();
-                if (upper != QLatin1String("C167") && upper != QLatin1String("ST10F168"))
-                    error_ = QStringLiteral("--cpu: '%1' is neither C167 nor ST10F168").arg(*v);
-                out_.cpu = upper;
-            }
-        } else if (name == QLatin1String("--memory")) {
-            if (const auto v = value()) {
-                if (!kMemories.contains(v->toLower()))
-                    error_ = QStringLiteral("--memory: '%1' is none of cpu, external, data").arg(*v);
-                out_.memoryKind = kMemories.value(v->toLower(), 1);
-            }
-        } else if (name == QLatin1String("--offset")) {
-            if (const auto v = value()) {
-                QString fault;
-                if (!protocol::HexToLong(*v, &fault))
-                    error_ = QStringLiteral("--offset: %1").arg(fault);
-                out_.offset = *v;
-            }
-        } else if (name == QLatin1String("--preloader")) {
-            if (const auto v = value())
-                out_.preloader = *v;
-        } else if (name == QLatin1String("--loader")) {
-            if (const auto v = value())
-                out_.loader = *v;
-        } else if (name == QLatin1String("--trace")) {
-            if (const auto v = value())
-                out_.trace = *v;
-        } else if (name == QLatin1String("--log")) {
-            if (const auto v = value())
-                out_.logFile = *v;
-        } else if (name == QLatin1String("--wait")) {
-            if (const auto v = value()) {
-                bool ok = false;
-                const double seconds = v->toDouble(&ok);
-                if (!ok || seconds < 0)
-                    error_ = QStringLiteral("--wait: '%1' is not a number of seconds (0: no limit)").arg(*v);
-                out_.waitSeconds = seconds;
-            }
-        } else if (name == QLatin1String("--expect-sha256")) {
-            if (const auto v = value())
-                out_.expectSha256 = v->toLower();
-        } else {
+        const OptionSpec* spec = FindOption(name);
+        if (!spec) {
             error_ = QStringLiteral("unknown option %1").arg(name);
+            return;
         }
-    }
-
-    void addPort(const QString& port)
-    {
-        const std::optional<int> number = ComNumberOf(port);
-        if (port.isEmpty())
-            error_ = QStringLiteral("--port: empty port name");
-        else if (number && *number < 1)
-            error_ = QStringLiteral("--port %1: COM numbers start at 1").arg(port);
-        else if (port.startsWith(QLatin1Char('-')))
-            error_ = QStringLiteral("--port %1: neither a device nor a COM number").arg(port);
-        else if (out_.ports.contains(port))
-            error_ = QStringLiteral("--port %1 is given twice").arg(port);
-        else
-            out_.ports << port;
+        QString value;
+        if (!spec->valueName) {
+            if (inlineValue) {
+                error_ = QStringLiteral("%1 takes no value").arg(name);
+                return;
+            }
+        } else if (inlineValue) {
+            value = *inlineValue;
+        } else if (index_ < args_.size()) {
+            value = args_.at(index_++);
+        } else {
+            error_ = QStringLiteral("%1 needs a value").arg(name);
+            return;
+        }
+        error_ = spec->apply(out_, value);
+        // --help and --version need no command.
+        helpOrVersion_ = helpOrVersion_ || QLatin1String(spec->name) == QLatin1String("--help") ||
+                         QLatin1String(spec->name) == QLatin1String("--version");
+        if (spec->forBoards == ForBoards::PassedOn)
+            out_.boardArguments += args_.mid(first, index_ - first);
     }
 
     void command(const QStringList& positional)
@@ -225,13 +310,38 @@ private:
     }
 
     const QStringList& args_;
-    int index_ = 0;
+    qsizetype index_ = 0;
     CliOptions out_;
     QString error_;
     bool helpOrVersion_ = false;
 };
 
+QString OptionsHelp()
+{
+    QString text;
+    for (const OptionSpec& spec : kOptions) {
+        if (spec.internal)
+            continue;
+        QString left = QStringLiteral("  ");
+        if (spec.shortName)
+            left += QLatin1String(spec.shortName) + QStringLiteral(", ");
+        left += QLatin1String(spec.name);
+        if (spec.valueName)
+            left += QLatin1Char(' ') + QLatin1String(spec.valueName);
+        left = left.size() + 2 > kHelpColumn ? left + QStringLiteral("  ") : left.leftJustified(kHelpColumn);
+        QStringList lines = QString::fromUtf8(spec.help).split(QLatin1Char('\n'));
+        if (spec.defaultText)
+            lines.last() += QStringLiteral(" (default: %1)").arg(QLatin1String(spec.defaultText));
+        text += left + lines.first() + QLatin1Char('\n');
+        for (const QString& line : lines.mid(1))
+            text += QString(kHelpColumn, QLatin1Char(' ')) + line + QLatin1Char('\n');
+    }
+    return text;
+}
+
 }  // namespace
+
+const std::vector<OptionSpec>& CliOptionTable() { return kOptions; }
 
 ParsedCommandLine ParseCliArguments(const QStringList& arguments)
 {
@@ -247,60 +357,63 @@ std::optional<int> ComNumberOf(const QString& port)
     return std::nullopt;
 }
 
+std::optional<QString> OffsetDigits(const QString& typed, QString* fault)
+{
+    QString digits = typed;
+    if (digits.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        digits.remove(0, 2);
+    else if (digits.endsWith(QLatin1Char('h'), Qt::CaseInsensitive))
+        digits.chop(1);
+    if (digits.isEmpty() && !typed.isEmpty()) {  // "0x" or "h" alone: not the empty offset 0
+        *fault = QStringLiteral("\"%1\" has no hexadecimal digits").arg(typed);
+        return std::nullopt;
+    }
+    if (!protocol::HexToLong(digits, fault))
+        return std::nullopt;
+    return digits;
+}
+
 QString UsageText()
 {
     return QStringLiteral(
-        "usage: zandor-cli [options] COMMAND\n"
-        "\n"
-        "Programs the flash memories of a C167/ST10F168 controller board through its serial\n"
-        "bootstrap mode, with the profiles of the Varnex Controller Programming Tool window.\n"
-        "\n"
-        "Commands:\n"
-        "  identify             wake the bootstrap loader, name the chip, load the loader\n"
-        "  erase                identify, then erase the chosen memory\n"
-        "  program [FILE]       check FILE whole, identify, erase, download (default FILE:\n"
-        "                       the profile's application file of the chosen memory)\n"
-        "  check FILE           no board needed: is FILE fit to program? (--offset HEX)\n"
-        "  profiles             the profile names of the store\n"
-        "  profiles show NAME   every field of one profile, KEY=VALUE per line\n"
-        "  ports                the serial ports, their stable names and COM numbers\n"
-        "  doctor               check the port and the profile's files\n"
-        "\n"
-        "Options (each overrides the profile for this run only):\n"
-        "  --profile NAME       profile to use (default: the window's last, else Default)\n"
-        "  --port DEVICE|N      a device (/dev/ttyUSB0, a /dev/serial/by-id path) or a COM\n"
-        "                       number mapped as the window maps it; program: repeatable\n"
-        "  --ports A,B,C        several ports at once (program)\n"
-        "  --baud N             baud rate\n"
-        "  --cpu C167|ST10F168  processor\n"
-        "  --memory cpu|external|data   memory to work on (default cpu)\n"
-        "  --offset HEX         load address of a binary file\n"
-        "  --preloader FILE     pre-loader file\n"
-        "  --loader FILE        loader file of the chosen memory\n"
-        "  --wait SECONDS       keep probing for a board (about every 250 ms; 0: no limit)\n"
-        "  --loop               program board after board until Ctrl-C (program)\n"
-        "  --log FILE           append one JSON line per board (program)\n"
-        "  --json               one JSON object per line on standard output\n"
-        "  --trace FILE         every byte both ways, with the time in milliseconds\n"
-        "                       (several ports: FILE.<device name> for each)\n"
-        "  -q, --quiet          errors only\n"
-        "  -h, --help           this text\n"
-        "  --version            the version\n"
-        "\n"
-        "Exit codes:\n"
-        "  0    success\n"
-        "  1    usage: unknown command or option, missing or bad argument\n"
-        "  2    bad input file (missing, unreadable, not a regular file, malformed): nothing sent\n"
-        "  3    the port cannot be opened (missing, busy, no permission, a setting refused)\n"
-        "  4    no target: no identification byte, or a wrong one\n"
-        "  5    the loader did not acknowledge\n"
-        "  6    erase failed: a bank not acknowledged or refused\n"
-        "  7    download failed: a record not acknowledged or refused\n"
-        "  8    the line failed during the operation (adapter unplugged, device gone)\n"
-        "  9    several boards: at least one failed (each board's code is in the summary)\n"
-        "  130  interrupted (Ctrl-C)\n"
-        "\n"
-        "Profiles: ~/.config/Zandor/Zandor.ini (read only; the window writes it).\n");
+               "usage: zandor-cli [options] COMMAND\n"
+               "\n"
+               "Programs the flash memories of a C167/ST10F168 controller board through its serial\n"
+               "bootstrap mode, with the profiles of the Varnex Controller Programming Tool window.\n"
+               "\n"
+               "Commands:\n"
+               "  identify             wake the bootstrap loader, name the chip, load the loader\n"
+               "  erase                identify, then erase the chosen memory\n"
+               "  program [FILE]       check FILE whole, identify, erase, download (default FILE:\n"
+               "                       the profile's application file of the chosen memory)\n"
+               "  check FILE           no board needed: is FILE fit to program? (--offset HEX)\n"
+               "  profiles             the profile names of the store\n"
+               "  profiles show NAME   every field of one profile, KEY=VALUE per line\n"
+               "  ports                the serial ports, their stable names and COM numbers\n"
+               "  doctor               check the port and the profile's files\n"
+               "\n"
+               "Options (each overrides the profile for this run only):\n")
+        + OptionsHelp()
+        + QStringLiteral(
+               "\n"
+               "Output: results (the JSON lines, the summary of several boards, what check,\n"
+               "profiles, ports and doctor find) go to standard output; the lines for people\n"
+               "(steps, progress, \"done in ...\", errors) go to standard error.\n"
+               "\n"
+               "Exit codes:\n"
+               "  0    success\n"
+               "  1    usage: unknown command or option, missing or bad argument\n"
+               "  2    bad input file (missing, unreadable, not a regular file, malformed): nothing sent\n"
+               "  3    the port cannot be opened (missing, busy, no permission, a setting refused)\n"
+               "  4    no target: no identification byte, or a wrong one\n"
+               "  5    the loader did not acknowledge\n"
+               "  6    erase failed: a bank not acknowledged or refused\n"
+               "  7    download failed: a record not acknowledged or refused\n"
+               "  8    the line failed during the operation (adapter unplugged, device gone)\n"
+               "  9    several boards: at least one failed (each board's code is in the summary)\n"
+               "  130  interrupted (Ctrl-C)\n"
+               "\n"
+               "Profiles: ~/.config/Zandor/Zandor.ini (read only; the window writes it).\n");
 }
 
 }  // namespace zandor::cli

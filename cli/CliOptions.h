@@ -1,11 +1,15 @@
 #pragma once
 
 // The command line of zandor-cli: the command, its arguments and the options that
-// override the profile for one run.
+// override the profile for one run. One table holds every option; the parser, --help and
+// the arguments of a gang's board processes all come from it.
+
+#include "profiles/ProfileData.h"
 
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace zandor::cli {
 
@@ -19,9 +23,9 @@ struct CliOptions {
 
     QStringList ports;  // --port (repeatable) and --ports A,B,C, in the order given
     std::optional<int> baud;
-    QString cpu;           // "C167" or "ST10F168" when given
-    int memoryKind = 1;    // --memory cpu|external|data: 1, 2, 3
-    std::optional<QString> offset;
+    QString cpu;  // "C167" or "ST10F168" when given
+    profiles::MemoryKind memoryKind = profiles::CpuFlashMemory;  // --memory cpu|external|data
+    std::optional<QString> offset;  // hexadecimal digits only (a typed 0x or h is taken off)
     QString preloader;
     QString loader;
 
@@ -33,15 +37,40 @@ struct CliOptions {
     bool loop = false;
     QString logFile;
 
-    // Internal, set by a gang run for its board processes: the SHA-256 (hexadecimal) the
-    // image must still have, so every board gets what the parent checked.
-    QString expectSha256;
+    // Internal, set by a gang run for its board processes: the digest (hexadecimal) of the
+    // built image the board must still get, so every board gets what the parent checked.
+    QString expectImage;
+
+    // The arguments as given, without the ones a gang run sets for each board process
+    // (the ports, the trace, the image guard): what every board process is passed.
+    QStringList boardArguments;
 };
 
 struct ParsedCommandLine {
     CliOptions options;
     QString error;  // not empty: a usage error (exit 1)
 };
+
+// How an option reaches a gang's board processes.
+enum class ForBoards {
+    PassedOn,   // unchanged, as the user typed it
+    Rewritten,  // the parent sets it for each board (its port, its trace file, the guard)
+};
+
+// One option of the command line.
+struct OptionSpec {
+    const char* name;        // "--port"
+    const char* shortName;   // "-q", or nullptr
+    const char* valueName;   // "DEVICE|N"; nullptr for a flag
+    const char* help;        // one line per '\n'
+    const char* defaultText; // shown after the help as "(default: ...)"; nullptr: none
+    bool internal;           // not listed by --help: set by the program for itself
+    ForBoards forBoards;
+    // Stores the value (a flag gets an empty one); returns a usage error, or nothing.
+    QString (*apply)(CliOptions& options, const QString& value);
+};
+
+const std::vector<OptionSpec>& CliOptionTable();
 
 // Parses the arguments after the program's name. Options may stand before or after the
 // command.
@@ -52,5 +81,9 @@ QString UsageText();
 
 // The COM number a --port value names ("3", "COM3", "com3"); no value for a device path.
 std::optional<int> ComNumberOf(const QString& port);
+
+// A load offset as people type it ("10000", "0x10000", "10000h") as the profile's
+// hexadecimal digits ("10000"); nothing, with `fault`, for anything else.
+std::optional<QString> OffsetDigits(const QString& typed, QString* fault);
 
 }  // namespace zandor::cli

@@ -5,6 +5,7 @@
 #include "protocol/Module1.h"
 
 #include <QJsonDocument>
+#include <unistd.h>
 
 namespace zandor::cli {
 
@@ -22,6 +23,15 @@ QString StepText(const protocol::StepEvent& event)
 }
 
 }  // namespace
+
+ConsoleReporter::Style OutputStyle(const CliOptions& options)
+{
+    ConsoleReporter::Style style;
+    style.json = options.json;
+    style.quiet = options.quiet;
+    style.terminal = ::isatty(STDERR_FILENO) == 1;
+    return style;
+}
 
 void WriteNow(std::FILE* stream, const QByteArray& bytes)
 {
@@ -88,6 +98,7 @@ void ConsoleReporter::error(const QString& text)
 
 void ConsoleReporter::onStep(const protocol::StepEvent& step)
 {
+    phasesStarted_.insert(int(step.phase));
     if (step.phase == protocol::Phase::Download) {
         downloadClock_.start();
         lastBarMs_ = -1;

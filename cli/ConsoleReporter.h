@@ -4,10 +4,12 @@
 // line on a terminal, a line every 10 % otherwise, errors only with --quiet), or one JSON
 // object per line on standard output for scripts (--json).
 
+#include "CliOptions.h"
 #include "protocol/ProtocolEvents.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>
+#include <QSet>
 #include <QString>
 #include <cstdio>
 
@@ -54,6 +56,8 @@ public:
     // The last step end that was not Done, for the run's message.
     const protocol::StepEndEvent& lastFailure() const { return lastFailure_; }
     bool jsonOutput() const { return style_.json; }
+    // Whether a step of `phase` started: an erase without one sent nothing to the board.
+    bool stepStarted(protocol::Phase phase) const { return phasesStarted_.contains(int(phase)); }
 
 private:
     void line(const QString& text);
@@ -65,8 +69,12 @@ private:
     QElapsedTimer downloadClock_;
     qint64 lastBarMs_ = -1;
     PlainProgressSteps plainSteps_;
+    QSet<int> phasesStarted_;
     bool progressOpen_ = false;  // a progress line without its line end stands on the terminal
 };
+
+// The style of this run's output: JSON, quiet, and whether standard error is a terminal.
+ConsoleReporter::Style OutputStyle(const CliOptions& options);
 
 // Writes bytes to a stream at once (flushed), so lines of several processes never wait
 // in a buffer.

@@ -5,9 +5,6 @@
 #include "RunSetup.h"
 #include "platform/PortChecks.h"
 #include "platform/PortOpenError.h"
-#include "profiles/MemoryFiles.h"
-#include "protocol/ApplicationImage.h"
-#include "protocol/LoaderPackage.h"
 
 #include <QJsonArray>
 
@@ -37,21 +34,13 @@ platform::PortCheck SettingsCheck(const platform::PortSettings& settings, int po
             QStringLiteral("correct them in the profile manager (File, Properties...)")};
 }
 
-// The profile's files for the chosen memory, read and checked as a programming run would.
-QList<platform::PortCheck> FileChecks(const profiles::ProfileData& profile, int memoryKind)
+// The profile's files for the chosen memory, read and checked by the very functions a
+// programming run uses.
+QList<platform::PortCheck> FileChecks(const profiles::ProfileData& profile, profiles::MemoryKind memoryKind)
 {
     QList<platform::PortCheck> checks;
-    const protocol::InputFile preLoader = protocol::ReadInputFile(profile.PreLoaderFile);
-    checks << FileCheck(QStringLiteral("pre-loader"), profile.PreLoaderFile,
-                        preLoader.ok() ? QString() : protocol::InputFileFaultText(profile.PreLoaderFile, preLoader.reason));
-    protocol::LoaderPrepareFault loaderFault;
-    const auto loader = protocol::PrepareLoader(profile, memoryKind, false, &loaderFault);
-    checks << FileCheck(QStringLiteral("loader"), loader ? loader->loaderFile : loaderFault.fault.file,
-                        loader ? QString() : loaderFault.fault.text);
-    const protocol::ApplicationLoad application = protocol::LoadApplicationImage(profile, memoryKind);
-    const QString* applicationFile = profiles::FilesOfMemory(profile, memoryKind).application;
-    checks << FileCheck(QStringLiteral("application"), applicationFile ? *applicationFile : QString(),
-                        application.image ? QString() : application.fault.text);
+    for (const FileVerdict& verdict : ReadJobFiles(profile, memoryKind, true).verdicts)
+        checks << FileCheck(verdict.name, verdict.file, verdict.fault);
     return checks;
 }
 

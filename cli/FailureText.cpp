@@ -63,7 +63,7 @@ QString ChipText(const profiles::ProfileData& profile)
         .arg(QStringLiteral("%1").arg(byte, 2, 16, QLatin1Char('0')).toUpper());
 }
 
-QString FailureText(const protocol::StepEndEvent& end, const FailureContext& context)
+QString FailureText(const protocol::StepEndEvent& end, const FailureContext& context, const QStringList& portHolders)
 {
     using protocol::Outcome;
     const QString phase = protocol::PhaseName(end.phase);
@@ -73,6 +73,11 @@ QString FailureText(const protocol::StepEndEvent& end, const FailureContext& con
     case Outcome::BadInput:
         return QStringLiteral("%1: the file cannot be sent").arg(phase);
     case Outcome::NoTarget:
+        if (!portHolders.isEmpty())
+            return QStringLiteral("%1: no answer within %2: the port is open in another program, %3, which may "
+                                  "take the board's replies: close it")
+                .arg(phase, context.probedSeconds > 0 ? Seconds(context.probedSeconds) : Seconds(end.limitTicks),
+                     portHolders.join(QStringLiteral(", ")));
         return QStringLiteral("%1: no answer within %2: is the board reset into bootstrap mode and "
                               "the cable on this port?")
             .arg(phase, context.probedSeconds > 0 ? Seconds(context.probedSeconds) : Seconds(end.limitTicks));

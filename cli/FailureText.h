@@ -8,6 +8,7 @@
 #include "protocol/ProtocolEvents.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace zandor::cli {
 
@@ -19,8 +20,11 @@ struct FailureContext {
     QString expectedChip;  // "C167 (C5h)": what the profile's processor answers
 };
 
-// The line for a step that did not end with Done.
-QString FailureText(const protocol::StepEndEvent& end, const FailureContext& context = {});
+// The line for a step that did not end with Done. `portHolders`: other programs that have
+// the port open ("cat (pid 4711)"); a missing answer is then more likely read by one of
+// them than never sent.
+QString FailureText(const protocol::StepEndEvent& end, const FailureContext& context = {},
+                    const QStringList& portHolders = {});
 
 // "C167 (C5h)" or "ST10F168 (D5h)": the chip the profile names and its identification byte.
 QString ChipText(const profiles::ProfileData& profile);

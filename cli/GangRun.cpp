@@ -3,8 +3,8 @@
 #include "ExitCodes.h"
 #include "Interrupt.h"
 #include "RunLog.h"
+#include "RunSetup.h"
 
-#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
@@ -12,10 +12,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <algorithm>
-#include <csignal>
 #include <memory>
-#include <sys/prctl.h>
-#include <unistd.h>
 
 namespace zandor::cli {
 
@@ -51,11 +48,11 @@ QString TraceFileFor(const QString& trace, const QString& port)
 class Gang {
 public:
     Gang(const CliOptions& options, ConsoleReporter& reporter)
-        : options_(options), reporter_(reporter), live_(!options.json && !options.quiet && ::isatty(STDERR_FILENO))
+        : options_(options), reporter_(reporter), live_(!options.json && !options.quiet && OutputStyle(options).terminal)
     {
     }
 
-    int run(const QString& sha256Hex)
+    int run(const QString& imageDigest)
     {
         QElapsedTimer clock;
         clock.start();
@@ -66,12 +63,6 @@ public:
             board->process = std::make_unique<QProcess>();
             QProcess* process = board->process.get();
             Board* b = board.get();
-            // A process group of its own: the terminal's Ctrl-C reaches it once, through us.
-            // It ends with us too (as after Ctrl-C), should we be killed: no orphan holds a port.
-            process->setChildProcessModifier([] {
-                ::setpgid(0, 0);
-                ::prctl(PR_SET_PDEATHSIG, SIGTERM);
-            });
             QObject::connect(process, &QProcess::readyReadStandardOutput, [this, b] { takeLines(*b); });
             QObject::connect(process, &QProcess::readyReadStandardError, [this, b] {
                 const QByteArray text = b->process->readAllStandardError();
@@ -93,10 +84,7 @@ public:
                 if (allFinished())
                     loop.quit();
             });
-            process->start(QCoreApplication::applicationFilePath(),
-                           BoardProcessArguments(options_, port, sha256Hex));
-            if (process->waitForStarted())
-                ForwardInterruptsTo(process->processId());
+            StartBoardProcess(*process, BoardProcessArguments(options_, port, imageDigest));
             boards_.push_back(std::move(board));
         }
         if (!allFinished())
@@ -176,8 +164,9 @@ private:
         if (drawnLines_ > 0)
             text += "\x1b[" + QByteArray::number(drawnLines_) + "A";
         for (const auto& board : boards_) {
-            const QString ended = options_.loop ? QStringLiteral("ended: ")
-                                  : board->exitCode == kExitSuccess ? QStringLiteral("done: ")
+            // A board's own message already says "done in 2.0 s" when it succeeded.
+            const QString ended = options_.loop                        ? QStringLiteral("ended: ")
+                                  : board->exitCode == kExitSuccess ? QString()
                                                                     : QStringLiteral("failed: ");
             QString state = board->finished ? ended + board->message
                                             : board->phase + (board->percent.isEmpty() ? QString() : QLatin1Char(' ') + board->percent);
@@ -246,39 +235,22 @@ private:
 
 }  // namespace
 
-QStringList BoardProcessArguments(const CliOptions& options, const QString& port, const QString& sha256Hex)
+QStringList BoardProcessArguments(const CliOptions& options, const QString& port, const QString& imageDigest)
 {
-    QStringList args{QStringLiteral("program")};
-    if (!options.file.isEmpty())
-        args << options.file;
-    args << QStringLiteral("--port") << port << QStringLiteral("--json") << QStringLiteral("--memory")
-         << MemoryName(options.memoryKind);
-    if (!sha256Hex.isEmpty())
-        args << QStringLiteral("--expect-sha256") << sha256Hex;
-    if (options.profileGiven)
-        args << QStringLiteral("--profile") << options.profileName;
-    if (options.baud)
-        args << QStringLiteral("--baud") << QString::number(*options.baud);
-    const std::pair<const char*, QString> texts[] = {
-        {"--cpu", options.cpu},       {"--preloader", options.preloader}, {"--loader", options.loader},
-        {"--log", options.logFile},   {"--offset", options.offset.value_or(QString())},
-        {"--trace", options.trace.isEmpty() ? QString() : TraceFileFor(options.trace, port)},
-    };
-    for (const auto& [name, value] : texts) {
-        if (!value.isEmpty())
-            args << QLatin1String(name) << value;
-    }
-    if (options.waitSeconds)
-        args << QStringLiteral("--wait") << QString::number(*options.waitSeconds);
-    if (options.loop)
-        args << QStringLiteral("--loop");
-    return args;
+    // The parent's own arguments, as typed: a board reads them exactly as the parent did.
+    // Only the port, the trace file and the image guard are the board's own.
+    QStringList args{QStringLiteral("--port"), port, QStringLiteral("--json")};
+    if (!imageDigest.isEmpty())
+        args << QStringLiteral("--expect-image") << imageDigest;
+    if (!options.trace.isEmpty())
+        args << QStringLiteral("--trace") << TraceFileFor(options.trace, port);
+    return args + options.boardArguments;
 }
 
 int RunGang(const CliOptions& options, const BoardJob& job, ConsoleReporter& reporter)
 {
-    const QString sha = job.image ? QString::fromLatin1(job.image->sha256.toHex()) : QString();
-    return Gang(options, reporter).run(sha);
+    const QString digest = job.image ? QString::fromLatin1(ImageDigest(*job.image).toHex()) : QString();
+    return Gang(options, reporter).run(digest);
 }
 
 }  // namespace zandor::cli

@@ -15,8 +15,9 @@ namespace zandor::cli {
 
 int RunGang(const CliOptions& options, const BoardJob& job, ConsoleReporter& reporter);
 
-// The arguments of the board process for one port: this run's options with that port
-// only, JSON output, and the image's SHA-256 it must still find.
-QStringList BoardProcessArguments(const CliOptions& options, const QString& port, const QString& sha256Hex);
+// The arguments of the board process for one port: the arguments this run was given (its
+// ports and trace left out), that port only, JSON output, its own trace file and the
+// digest of the image it must still build.
+QStringList BoardProcessArguments(const CliOptions& options, const QString& port, const QString& imageDigest);
 
 }  // namespace zandor::cli

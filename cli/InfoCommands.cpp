@@ -73,7 +73,7 @@ int RunCheck(const CliOptions& options)
     text += QStringLiteral("data bytes: %1\n").arg(summary.dataBytes);
     if (binary)
         text += QStringLiteral("lands at:   %1 (offset %2)\n")
-                    .arg(RangesText(summary.ranges), options.offset.value_or(QStringLiteral("0")));
+                    .arg(RangesText(summary.ranges), options.offset.value_or(QString()).isEmpty() ? QStringLiteral("0") : *options.offset);
     PrintOut(text);
     return kExitSuccess;
 }

@@ -2,11 +2,15 @@
 
 #include "ExitCodes.h"
 
+#include <QCoreApplication>
+#include <QProcess>
 #include <algorithm>
+#include <atomic>
 #include <csignal>
 #include <cstring>
 #include <ctime>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace zandor::cli {
@@ -15,9 +19,15 @@ namespace {
 
 volatile std::sig_atomic_t gInterrupts = 0;
 volatile std::sig_atomic_t gProgressLineOpen = 0;
-constexpr int kMaxForwarded = 64;  // board processes of one gang run
-pid_t gForwardTo[kMaxForwarded];
-volatile std::sig_atomic_t gForwardCount = 0;
+// The processes a Ctrl-C is passed on to. The handler may not allocate, so the list grows
+// outside it: a full array is copied into one twice its size, which is published before the
+// count grows. An old array is never freed, as a handler may still be reading it.
+constexpr int kFirstForwardCapacity = 16;
+std::atomic<pid_t*> gForwardTo{nullptr};
+std::atomic<int> gForwardCount{0};
+int gForwardCapacity = 0;
+static_assert(std::atomic<pid_t*>::is_always_lock_free && std::atomic<int>::is_always_lock_free,
+              "read in a signal handler");
 
 // The texts a Ctrl-C writes, prepared beforehand: a signal handler may not format or allocate.
 constexpr std::size_t kMaxText = 512;
@@ -66,8 +76,10 @@ void WriteSecondsAndClose(int fd)
 void OnInterrupt(int)
 {
     // Only async-signal-safe calls in here.
-    for (int i = 0; i < gForwardCount; ++i)
-        ::kill(gForwardTo[i], SIGINT);
+    const int forwards = gForwardCount.load();
+    const pid_t* forwardTo = gForwardTo.load();
+    for (int i = 0; i < forwards; ++i)
+        ::kill(forwardTo[i], SIGINT);
     if (gProgressLineOpen)
         WriteAll(STDERR_FILENO, "\n", 1);
     if (++gInterrupts < 2) {
@@ -122,10 +134,29 @@ void SetProgressLineOpen(bool open) { gProgressLineOpen = open ? 1 : 0; }
 
 void ForwardInterruptsTo(long processId)
 {
-    if (gForwardCount < kMaxForwarded) {
-        gForwardTo[gForwardCount] = static_cast<pid_t>(processId);
-        gForwardCount = gForwardCount + 1;
+    const int count = gForwardCount.load();
+    if (count == gForwardCapacity) {
+        const int capacity = std::max(kFirstForwardCapacity, 2 * gForwardCapacity);
+        pid_t* grown = new pid_t[capacity];
+        std::copy_n(gForwardTo.load(), count, grown);
+        gForwardTo.store(grown);
+        gForwardCapacity = capacity;
     }
+    gForwardTo.load()[count] = static_cast<pid_t>(processId);
+    gForwardCount.store(count + 1);
+}
+
+bool StartBoardProcess(QProcess& process, const QStringList& arguments)
+{
+    process.setChildProcessModifier([] {
+        ::setpgid(0, 0);
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+    });
+    process.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!process.waitForStarted())
+        return false;
+    ForwardInterruptsTo(process.processId());
+    return true;
 }
 
 }  // namespace zandor::cli

@@ -1,5 +1,6 @@
 #include "RunSetup.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 
@@ -96,6 +97,42 @@ QString RelativeNameAdvice(const QString& file)
 QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings)
 {
     return settings.device.isEmpty() ? platform::DeviceNameForPort(store, settings.portNumber) : settings.device;
+}
+
+JobFiles ReadJobFiles(const profiles::ProfileData& profile, profiles::MemoryKind memoryKind, bool withApplication)
+{
+    JobFiles files;
+    files.loader = protocol::PrepareLoader(profile, memoryKind, true, &files.loaderFault);
+    const bool preLoaderRefused = !files.loader && files.loaderFault.phase == protocol::Phase::PreLoader;
+    files.verdicts << FileVerdict{QStringLiteral("pre-loader"), profile.PreLoaderFile,
+                                  preLoaderRefused ? files.loaderFault.fault.text : QString()};
+    // A refused pre-loader stops the preparation before the loader: that one on its own.
+    protocol::LoaderPrepareFault loaderFault = files.loaderFault;
+    std::optional<protocol::LoaderPackage> loader = files.loader;
+    if (preLoaderRefused)
+        loader = protocol::PrepareLoader(profile, memoryKind, false, &loaderFault);
+    files.verdicts << FileVerdict{QStringLiteral("loader"), loader ? loader->loaderFile : loaderFault.fault.file,
+                                  loader ? QString() : loaderFault.fault.text};
+    if (withApplication) {
+        files.application = protocol::LoadApplicationImage(profile, memoryKind);
+        const QString* file = profiles::FilesOfMemory(profile, memoryKind).application;
+        files.verdicts << FileVerdict{QStringLiteral("application"), file ? *file : QString(),
+                                      files.application->image ? QString() : files.application->fault.text};
+    }
+    return files;
+}
+
+QByteArray ImageDigest(const protocol::ApplicationImage& image)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const protocol::ImageRecord& record : image.records) {
+        const quint32 address = record.hasAddress ? record.address : 0;
+        const char fields[] = {char(record.hasAddress), char(address >> 24), char(address >> 16), char(address >> 8),
+                               char(address), char(record.wire.size() >> 8), char(record.wire.size())};
+        hash.addData(QByteArrayView(fields, sizeof fields));
+        hash.addData(record.wire);
+    }
+    return hash.result();
 }
 
 }  // namespace zandor::cli

@@ -7,6 +7,8 @@
 #include "platform/ISerialPort.h"
 #include "platform/QtSettingsStore.h"
 #include "profiles/ProfileData.h"
+#include "protocol/ApplicationImage.h"
+#include "protocol/LoaderPackage.h"
 
 #include <QString>
 #include <memory>
@@ -31,10 +33,31 @@ void ApplyOverrides(profiles::ProfileData& profile, const CliOptions& options);
 // With no port given, the profile's COM port.
 platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, const QString& port);
 // The device a port opens, for messages and logs.
+QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings);
+
 // For a file that is missing under a relative name: "relative names are looked up in the
 // current folder, ..."; else empty.
 QString RelativeNameAdvice(const QString& file);
 
-QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings);
+// One file a run sends and why it cannot be sent (empty `fault`: it can).
+struct FileVerdict {
+    QString name;  // "pre-loader", "loader", "application"
+    QString file;
+    QString fault;
+};
+
+// Every file of a run, read and checked by the same functions whether it is programmed or
+// only examined (the doctor), so the two cannot disagree about a file.
+struct JobFiles {
+    std::optional<protocol::LoaderPackage> loader;  // pre-loader and loader, both sendable
+    protocol::LoaderPrepareFault loaderFault;       // the first fault when there is no loader
+    std::optional<protocol::ApplicationLoad> application;  // asked for: the image, or its fault
+    QList<FileVerdict> verdicts;  // each file on its own, in the order they are sent
+};
+JobFiles ReadJobFiles(const profiles::ProfileData& profile, profiles::MemoryKind memoryKind, bool withApplication);
+
+// The digest (SHA-256) of what an image puts on the line: every record's address and
+// bytes, in order. Two runs with the same digest program the same memory.
+QByteArray ImageDigest(const protocol::ApplicationImage& image);
 
 }  // namespace zandor::cli

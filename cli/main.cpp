@@ -34,9 +34,9 @@ int main(int argc, char** argv)
                             "Ctrl-C again ends at once)\n")
         : QByteArrayLiteral("zandor-cli: stopping (a board being programmed stops after its current record or "
                             "bank; Ctrl-C again ends at once)\n");
-    // A board process of a gang run (given the checked image's hash) leaves the notice to
+    // A board process of a gang run (given the checked image's digest) leaves the notice to
     // its parent.
-    const bool boardProcess = !options.expectSha256.isEmpty();
+    const bool boardProcess = !options.expectImage.isEmpty();
     if (options.json)
         SetInterruptTexts(boardProcess ? QByteArray() : notice, R"({"event":"result","exit_code":130,"message":")" + lastWords + '"', true);
     else

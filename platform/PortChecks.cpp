@@ -76,16 +76,12 @@ PortCheck AccessCheck(const QString& device)
                     QStringLiteral("this user may read and write it"), QString()};
     if (::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0)
         return check;
-    struct stat info {};
-    constexpr mode_t kGroupReadWrite = S_IRGRP | S_IWGRP;
-    if (::stat(QFile::encodeName(device).constData(), &info) == 0
-        && (info.st_mode & kGroupReadWrite) != kGroupReadWrite) {
+    if (!GroupMayReadWrite(device)) {
         // No group membership helps here: the device itself grants its group nothing.
         check.status = CheckStatus::Fail;
         check.detail = QStringLiteral("this user may not read and write it, and its group has "
                                       "no rights on it either");
-        check.fix = QStringLiteral("ask the administrator for a udev rule that gives it the "
-                                   "group dialout with read and write rights (MODE=\"0660\")");
+        check.fix = NoGroupRightsFix();
         return check;
     }
     const QString group = OwningGroup(device);

@@ -81,6 +81,26 @@ QString OwningGroup(const QString& device)
 #endif
 }
 
+bool GroupMayReadWrite(const QString& device)
+{
+#ifdef Q_OS_UNIX
+    constexpr mode_t kGroupReadWrite = S_IRGRP | S_IWGRP;
+    struct stat info {};
+    return device.isEmpty() || ::stat(QFile::encodeName(device).constData(), &info) != 0
+           || (info.st_mode & kGroupReadWrite) == kGroupReadWrite;
+#else
+    Q_UNUSED(device);
+    return true;
+#endif
+}
+
+QString NoGroupRightsFix()
+{
+    return QStringLiteral("ask the administrator for a udev rule that gives it the group %1 with read and "
+                          "write rights (MODE=\"0660\")")
+        .arg(kUsualSerialGroup);
+}
+
 QString PortLabel(int portNumber, const QString& device)
 {
     if (device.isEmpty())
@@ -119,6 +139,11 @@ QString DescribePortOpenFailure(const PortOpenFailure& failure)
                                "such as /dev/ttyUSB0");
         break;
     case PortOpenProblem::PermissionDenied:
+        if (!GroupMayReadWrite(failure.device)) {  // no group membership helps
+            cause = QStringLiteral("permission denied, and its group has no rights on it either: ") +
+                    NoGroupRightsFix();
+            break;
+        }
         cause = QStringLiteral("permission denied: add your user to the group %1, "
                                "then log in again")
                     .arg(failure.detail.isEmpty() ? kUsualSerialGroup : failure.detail);

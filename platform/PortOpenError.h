@@ -50,6 +50,12 @@ bool IsTerminalDevice(const QString& device);
 // where serial devices belong on Debian.
 QString OwningGroup(const QString& device);
 
+// False when `device` exists but grants its group no read and write rights: joining a
+// group cannot help then. True when it cannot be examined.
+bool GroupMayReadWrite(const QString& device);
+// What to do then, for the doctor and the open's message alike.
+QString NoGroupRightsFix();
+
 struct PortOpenFailure {
     PortOpenProblem problem = PortOpenProblem::Other;
     int portNumber = 0;  // the profile's port number; 0 when the device was given directly

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing Zandor needs on Debian 12, or, given package
-# names, those packages; only what is missing is fetched.
+# names, those packages. Only what is missing is fetched: when everything is installed it
+# does nothing (no package list update either). Real package names only: dpkg-query never
+# reports a virtual one (libqt6serialport6-dev) as installed. srecord gives srec_cat, which
+# tests use to make files in other formats.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libqt6serialport6-dev libgtest-dev libgmock-dev
-          xvfb xauth fonts-dejavu-core)
+packages=(cmake ninja-build g++ qt6-base-dev qt6-serialport-dev libgtest-dev libgmock-dev
+          srecord xvfb xauth fonts-dejavu-core)
 [ $# -gt 0 ] && packages=("$@")
 missing=()
 for p in "${packages[@]}"; do

@@ -6,7 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${ZANDOR_BUILD_DIR:-build}
 
-# dpkg-shlibdeps (dpkg-dev) computes the package's Depends; CPack finds executables with file.
+# What the build needs; then dpkg-shlibdeps (dpkg-dev), which computes the package's Depends,
+# and file, with which CPack finds executables.
+bash scripts/install-deps.sh
 bash scripts/install-deps.sh dpkg-dev file
 
 # The same configuration as scripts/build.sh, so the two never rebuild each other's work; the

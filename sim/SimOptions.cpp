@@ -77,140 +77,150 @@ bool ParseRefusal(const std::string& text, Refusal& refusal)
     return true;
 }
 
+using Apply = bool (*)(SimOptions& options, const std::string& value);
+
+// One option: its name, its value (nullptr for a flag), its help and its default, and how it
+// is stored; false from `apply` refuses the value, with `refusal` as the reason.
+struct SimOptionSpec {
+    const char* name;
+    const char* valueName;
+    const char* help;
+    const char* defaultText;
+    const char* refusal;
+    Apply apply;
+};
+
+template <int& (*Field)(SimOptions&), long Low, long High>
+bool SetInt(SimOptions& options, const std::string& value)
+{
+    long n = 0;
+    if (!ParseInt(value, Low, High, n))
+        return false;
+    Field(options) = static_cast<int>(n);
+    return true;
+}
+
+int& PreloaderSize(SimOptions& o) { return o.preloaderSize; }
+int& EraseMs(SimOptions& o) { return o.eraseMs; }
+int& AckDelayMs(SimOptions& o) { return o.ackDelayMs; }
+int& CloseAfterRecords(SimOptions& o) { return o.closeAfterRecords; }
+int& LatencyMs(SimOptions& o) { return o.latencyMs; }
+int& RearmMs(SimOptions& o) { return o.rearmMs; }
+
+const SimOptionSpec kSimOptions[] = {
+    {"--link", "PATH", "publish the device as this symbolic link", nullptr, nullptr,
+     [](SimOptions& o, const std::string& v) { o.linkPath = v; return true; }},
+    {"--log", "PATH", "append every event (identification, loader, erase, record)", nullptr, nullptr,
+     [](SimOptions& o, const std::string& v) { o.logPath = v; return true; }},
+    {"--dump", "PATH", "write the programmed memory here at exit (and on SIGUSR1)", nullptr, nullptr,
+     [](SimOptions& o, const std::string& v) { o.dumpPath = v; return true; }},
+    {"--id", "HEX", "identification byte (C5 for a C167, D5 for an ST10F168)", "C5", "is not one hexadecimal byte",
+     [](SimOptions& o, const std::string& v) {
+         std::string bytes;
+         if (!ParseHexBytes(v, bytes) || bytes.size() != 1)
+             return false;
+         o.idByte = static_cast<std::uint8_t>(bytes[0]);
+         return true;
+     }},
+    {"--silent", nullptr, "never answer the identification: no board", nullptr, nullptr,
+     [](SimOptions& o, const std::string&) { return o.silent = true; }},
+    {"--preloader-size", "N", "bytes the bootstrap mode takes", "32", "is not a number from 1 to 65536",
+     SetInt<PreloaderSize, 1, 65536>},
+    {"--erase-ms", "MS", "time one bank erase takes", "20", "is not a number from 0 to 600000",
+     SetInt<EraseMs, 0, 600000>},
+    {"--ack-delay", "MS", "extra delay before every record reply", nullptr, "is not a number from 0 to 600000",
+     SetInt<AckDelayMs, 0, 600000>},
+    {"--split-reply", nullptr, "reply \"*\" and a second byte 50 ms later", nullptr, nullptr,
+     [](SimOptions& o, const std::string&) { return o.splitReply = true; }},
+    {"--stray", "HEX", "bytes sent ahead of every record reply", nullptr, "is not a string of hexadecimal bytes",
+     [](SimOptions& o, const std::string& v) { return ParseHexBytes(v, o.strayBytes); }},
+    {"--close-after-records", "N", "close the line after N records: an adapter pulled out", nullptr,
+     "is not a number from 1 to 100000000", SetInt<CloseAfterRecords, 1, 100000000>},
+    {"--refuse", "CHAR@erase:BANK | CHAR@record:N",
+     "reply CHAR (one of ! ? # $) instead of \"*\" there; repeatable", nullptr,
+     "is not CHAR@erase:BANK or CHAR@record:N with CHAR one of ! ? # $",
+     [](SimOptions& o, const std::string& v) {
+         Refusal refusal;
+         if (!ParseRefusal(v, refusal))
+             return false;
+         o.refusals.push_back(refusal);
+         return true;
+     }},
+    {"--baud", "N", "pace the line as at N baud (10 bits a byte)", nullptr, "is not a number from 50 to 4000000",
+     [](SimOptions& o, const std::string& v) { return ParseInt(v, 50, 4000000, o.baud); }},
+    {"--latency", "MS", "hold every reply MS, like a USB adapter's latency timer", nullptr,
+     "is not a number from 0 to 1000", SetInt<LatencyMs, 0, kMaxLatencyMs>},
+    {"--rearm", "MS", "after a download, a fresh board in bootstrap mode MS later", nullptr,
+     "is not a number from 1 to 60000", SetInt<RearmMs, 1, kMaxRearmMs>},
+    {"--no-reset", nullptr, "a zero byte in loader mode is ignored, not a reset", nullptr, nullptr,
+     [](SimOptions& o, const std::string&) { return o.noReset = true; }},
+    {"--help", nullptr, "this text", nullptr, nullptr, [](SimOptions& o, const std::string&) { return o.help = true; }},
+    {"--version", nullptr, "the version", nullptr, nullptr,
+     [](SimOptions& o, const std::string&) { return o.version = true; }},
+};
+
+constexpr std::size_t kHelpColumn = 27;  // where the help's texts start
+
 }  // namespace
 
 std::string UsageText()
 {
-    return "usage: zandor-sim [--link PATH] [--log PATH] [--dump PATH] [--id HEX] [--silent]\n"
-           "                  [--preloader-size N] [--erase-ms MS] [--ack-delay MS]\n"
-           "                  [--split-reply] [--stray HEX] [--close-after-records N]\n"
-           "                  [--refuse CHAR@erase:BANK | CHAR@record:N]... [--baud N]\n"
-           "                  [--latency MS] [--rearm MS] [--no-reset]\n";
+    std::string text = "usage: zandor-sim";
+    std::size_t column = text.size();
+    for (const SimOptionSpec& spec : kSimOptions) {
+        std::string item = std::string(" [") + spec.name + (spec.valueName ? std::string(" ") + spec.valueName : "") + "]";
+        if (column + item.size() > 90) {
+            text += "\n                 ";
+            column = 17;
+        }
+        text += item;
+        column += item.size();
+    }
+    return text + "\n";
 }
 
 std::string HelpText()
 {
-    return UsageText() +
-           "\nA C167 board in serial bootstrap mode, then running our loaders, on a pseudo-terminal.\n"
-           "\n"
-           "  --link PATH              publish the device as this symbolic link\n"
-           "  --log PATH               append every event (identification, loader, erase, record)\n"
-           "  --dump PATH              write the programmed memory here at exit (and on SIGUSR1)\n"
-           "  --id HEX                 identification byte (C5 for a C167, D5 for an ST10F168)\n"
-           "  --silent                 never answer the identification: no board\n"
-           "  --preloader-size N       bytes the bootstrap mode takes (32)\n"
-           "  --erase-ms MS            time one bank erase takes (20)\n"
-           "  --ack-delay MS           extra delay before every record reply\n"
-           "  --split-reply            reply \"*\" and a second byte 50 ms later\n"
-           "  --stray HEX              bytes sent ahead of every record reply\n"
-           "  --close-after-records N  close the line after N records: an adapter pulled out\n"
-           "  --refuse CHAR@erase:BANK | CHAR@record:N\n"
-           "                           reply CHAR (one of ! ? # $) instead of \"*\" there\n"
-           "  --baud N                 pace the line as at N baud (10 bits a byte)\n"
-           "  --latency MS             hold every reply MS, like a USB adapter's latency timer\n"
-           "  --rearm MS               after a download, a fresh board in bootstrap mode MS later\n"
-           "  --no-reset               a zero byte in loader mode is ignored, not a reset\n"
-           "  -h, --help               this text\n";
+    std::string text = UsageText() +
+                       "\nA C167 board in serial bootstrap mode, then running our loaders, on a pseudo-terminal.\n\n";
+    for (const SimOptionSpec& spec : kSimOptions) {
+        std::string left = std::string("  ") + (spec.name == std::string("--help") ? "-h, " : "") + spec.name;
+        if (spec.valueName)
+            left += std::string(" ") + spec.valueName;
+        if (left.size() + 2 > kHelpColumn)
+            left += "\n" + std::string(kHelpColumn, ' ');
+        else
+            left.resize(kHelpColumn, ' ');
+        text += left + spec.help + (spec.defaultText ? std::string(" (") + spec.defaultText + ")" : "") + "\n";
+    }
+    return text;
 }
 
 bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error)
 {
     for (int i = 1; i < argc; ++i) {
-        const std::string name = argv[i];
-        auto value = [&](std::string& out) {
+        std::string name = argv[i];
+        if (name == "-h")
+            name = "--help";
+        const SimOptionSpec* spec = nullptr;
+        for (const SimOptionSpec& candidate : kSimOptions) {
+            if (name == candidate.name)
+                spec = &candidate;
+        }
+        if (!spec) {
+            error = "unknown option " + name;
+            return false;
+        }
+        std::string value;
+        if (spec->valueName) {
             if (i + 1 >= argc) {
                 error = name + " needs a value";
                 return false;
             }
-            out = argv[++i];
-            return true;
-        };
-        auto number = [&](long low, long high, long& out) {
-            std::string text;
-            if (!value(text))
-                return false;
-            if (!ParseInt(text, low, high, out)) {
-                error = name + ": '" + text + "' is not a number from " + std::to_string(low) +
-                        " to " + std::to_string(high);
-                return false;
-            }
-            return true;
-        };
-        long n = 0;
-        std::string text;
-        if (name == "--link") {
-            if (!value(options.linkPath))
-                return false;
-        } else if (name == "--log") {
-            if (!value(options.logPath))
-                return false;
-        } else if (name == "--dump") {
-            if (!value(options.dumpPath))
-                return false;
-        } else if (name == "--silent") {
-            options.silent = true;
-        } else if (name == "--no-reset") {
-            options.noReset = true;
-        } else if (name == "--split-reply") {
-            options.splitReply = true;
-        } else if (name == "--id") {
-            std::string bytes;
-            if (!value(text))
-                return false;
-            if (!ParseHexBytes(text, bytes) || bytes.size() != 1) {
-                error = "--id: '" + text + "' is not one hexadecimal byte";
-                return false;
-            }
-            options.idByte = static_cast<std::uint8_t>(bytes[0]);
-        } else if (name == "--stray") {
-            if (!value(text))
-                return false;
-            if (!ParseHexBytes(text, options.strayBytes)) {
-                error = "--stray: '" + text + "' is not a string of hexadecimal bytes";
-                return false;
-            }
-        } else if (name == "--preloader-size") {
-            if (!number(1, 65536, n))
-                return false;
-            options.preloaderSize = static_cast<int>(n);
-        } else if (name == "--erase-ms") {
-            if (!number(0, 600000, n))
-                return false;
-            options.eraseMs = static_cast<int>(n);
-        } else if (name == "--ack-delay") {
-            if (!number(0, 600000, n))
-                return false;
-            options.ackDelayMs = static_cast<int>(n);
-        } else if (name == "--close-after-records") {
-            if (!number(1, 100000000, n))
-                return false;
-            options.closeAfterRecords = static_cast<int>(n);
-        } else if (name == "--baud") {
-            if (!number(50, 4000000, n))
-                return false;
-            options.baud = n;
-        } else if (name == "--latency") {
-            if (!number(0, kMaxLatencyMs, n))
-                return false;
-            options.latencyMs = static_cast<int>(n);
-        } else if (name == "--rearm") {
-            if (!number(1, kMaxRearmMs, n))
-                return false;
-            options.rearmMs = static_cast<int>(n);
-        } else if (name == "--refuse") {
-            if (!value(text))
-                return false;
-            Refusal refusal;
-            if (!ParseRefusal(text, refusal)) {
-                error = "--refuse: '" + text + "' is not CHAR@erase:BANK or CHAR@record:N "
-                        "with CHAR one of ! ? # $";
-                return false;
-            }
-            options.refusals.push_back(refusal);
-        } else if (name == "--help" || name == "-h") {
-            options.help = true;
-        } else {
-            error = "unknown option " + name;
+            value = argv[++i];
+        }
+        if (!spec->apply(options, value)) {
+            error = name + ": '" + value + "' " + spec->refusal;
             return false;
         }
     }

@@ -35,6 +35,7 @@ struct SimOptions {
     bool noReset = false;            // a zero byte between records is ignored, never a reset
     std::vector<Refusal> refusals;
     bool help = false;               // --help: print the options and end
+    bool version = false;            // --version: print the version and end
 };
 
 // Parses argv. On a bad option returns false and sets `error` to a one-line reason.

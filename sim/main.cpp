@@ -79,6 +79,10 @@ int main(int argc, char** argv)
         std::fputs(HelpText().c_str(), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("zandor-sim %d.%d.%d\n", ZANDOR_VERSION_MAJOR, ZANDOR_VERSION_MINOR, ZANDOR_VERSION_REVISION);
+        return 0;
+    }
     InstallSignalHandlers();
 
     EventLog log;

@@ -16,6 +16,7 @@ private slots:
     void exitCodes();
     void ctrlCStopsAfterTheCurrentRecord();
     void portsAndDoctor();
+    void silentBoardOnAPortHeldOpen();
 };
 
 void tst_cli::exitCodes_data()
@@ -35,6 +36,10 @@ void tst_cli::exitCodes_data()
                                              << 0 << "done in" << "record 47 3 00020B80 56";
     QTest::newRow("ST10F168") << L{"--id", "D5"} << L{"identify", "--cpu", "ST10F168"} << 0 << "ST10F168 (D5h) identified"
                               << "loader first LoaderC168";
+    QTest::newRow("data flash erase") << L{} << L{"erase", "--memory", "data"} << 0
+                                      << "the data memory needs no erase (it is written without one): no erase "
+                                         "command was sent"
+                                      << "";
     QTest::newRow("bad file") << L{} << L{"program", "Appl.sre", "--loader", "Appl.bin"} << 2 << "Appl.bin, line 1" << "";
     QTest::newRow("log not writable") << L{} << L{"program", "Appl.sre", "--log", "/nonexistent/boards.jsonl"} << 1
                                       << "cannot write the log" << "";
@@ -163,6 +168,41 @@ void tst_cli::portsAndDoctor()
         QVERIFY2(names.contains(name), name);
     CliRun missing({"doctor", "--port", "/nonexistent/tty"});
     QCOMPARE(missing.finish(), 3);
+
+    // The doctor passes no file that program refuses: an empty pre-loader fails both.
+    QTemporaryDir files;
+    const QString empty = files.filePath("empty.bin");
+    QFile(empty).open(QIODevice::WriteOnly);
+    CliRun emptyDoctor({"doctor", "--port", sim.devicePath(), "--preloader", empty, "--json"});
+    QCOMPARE(emptyDoctor.finish(), 3);
+    QString preLoaderCheck;
+    for (const QJsonValue& check : emptyDoctor.jsonLines().last().value("checks").toArray()) {
+        if (check.toObject().value("name") == "pre-loader")
+            preLoaderCheck = check.toObject().value("status").toString() + ": " + check.toObject().value("detail").toString();
+    }
+    QVERIFY2(preLoaderCheck.startsWith("fail: ") && preLoaderCheck.contains("the file is empty"), qPrintable(preLoaderCheck));
+    CliRun emptyProgram({"program", "Appl.sre", "--port", sim.devicePath(), "--preloader", empty, "--json"});
+    QCOMPARE(emptyProgram.finish(), 2);
+}
+
+// No answer while another program holds the port: that program is named, not a reset.
+void tst_cli::silentBoardOnAPortHeldOpen()
+{
+    SimulatedTarget sim({"--silent"});
+    QVERIFY2(sim.start(), qPrintable(sim.errorText()));
+    // A shell keeps the device open as a stray "cat" would, without reading it.
+    QProcess shell;
+    shell.start("sh", {"-c", "exec sleep 30 < \"$0\"", sim.devicePath()});
+    QVERIFY(shell.waitForStarted());
+    QTest::qWait(200);
+    CliRun cli({"identify", "--port", sim.devicePath(), "--json"});
+    QCOMPARE(cli.finish(), 4);
+    const QString message = cli.jsonLines().last().value("message").toString();
+    shell.kill();
+    shell.waitForFinished();
+    // (The simulator keeps its side of the line open too, and is named as well.)
+    QVERIFY2(message.contains("the port is open in another program, ") && message.contains("sleep (pid "),
+             qPrintable(message));
 }
 
 QTEST_GUILESS_MAIN(tst_cli)

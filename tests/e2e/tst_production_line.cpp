@@ -14,6 +14,7 @@ class tst_production_line : public QObject {
     Q_OBJECT
 private slots:
     void threeBoardsAtOnceOneRefusingItsThirdRecord();
+    void gangProgramsWhatOnePortPrograms();
     void waitsForABoardStartedLater();
     void loopsOverTwoBoardsAndLogsEach();
 };
@@ -41,6 +42,41 @@ void tst_production_line::threeBoardsAtOnceOneRefusingItsThirdRecord()
     for (SimulatedTarget* sim : {&good1, &good2}) {
         sim->stop();
         QVERIFY(sim->memory() == ImageOfSRecordFile("Appl.sre"));
+    }
+}
+
+// Awkward names and values (spaces, commas, leading dashes, non-ASCII, an empty --offset=
+// over a profile's offset) reach every board of a gang as they reach a single port.
+void tst_production_line::gangProgramsWhatOnePortPrograms()
+{
+    QTemporaryDir files;
+    const QString application = files.filePath(QStringLiteral("Äpp, -1.bin"));
+    const QString preLoader = files.filePath(QStringLiteral("pre loader.bin"));
+    QVERIFY(QFile::copy(QDir(SamplesDir()).filePath("Appl.bin"), application));
+    QVERIFY(QFile::copy(QDir(SamplesDir()).filePath("PreLoad.bin"), preLoader));
+    const QByteArray store = "[Profiles]\n-Bench%202=-Bench 2\n\n[-Bench%202]\nCOMSettings=\"38400,N,8,1\"\n"
+                             "PreLoaderFile=PreLoad.bin\nC167LoaderFile=LoaderC167.sre\nC167ApplFile=Appl.sre\n"
+                             "C167ApplFileOffset=00001000\nProcessorCode=C167\n";
+    const QStringList common{"--offset=", "--profile", "-Bench 2", "--preloader=" + preLoader,
+                             "--loader", "LoaderC167.sre", "--json", "program", "--", application};
+    const auto expected = ImageOf(SampleBytes("Appl.bin"), 0);  // the empty offset is 0
+
+    SimulatedTarget single;
+    QVERIFY2(single.start(), qPrintable(single.errorText()));
+    CliRun one(QStringList{"--port", single.devicePath()} + common, store);
+    QCOMPARE(one.finish(), 0);
+    single.stop();
+    QVERIFY(single.memory() == expected);
+
+    SimulatedTarget a, b;
+    for (SimulatedTarget* sim : {&a, &b})
+        QVERIFY2(sim->start(), qPrintable(sim->errorText()));
+    CliRun gang(QStringList{"--ports", a.devicePath() + "," + b.devicePath()} + common, store);
+    QCOMPARE(gang.finish(), 0);
+    for (SimulatedTarget* sim : {&a, &b}) {
+        sim->stop();
+        QVERIFY(sim->memory() == expected);
+        QCOMPARE(sim->log().filter(QRegularExpression("^record ")), single.log().filter(QRegularExpression("^record ")));
     }
 }
 

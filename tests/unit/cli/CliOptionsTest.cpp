@@ -19,7 +19,7 @@ TEST(CliOptions, CommandsAndOptionsInAnyOrder)
     EXPECT_EQ(o.command, Command::Program);
     EXPECT_EQ(o.file, "Image.bin");
     EXPECT_EQ(o.ports, QStringList({"/dev/ttyUSB0", "2", "/dev/ttyUSB1"}));
-    EXPECT_EQ(o.memoryKind, 2);
+    EXPECT_EQ(o.memoryKind, zandor::profiles::ExternalFlashMemory);
     EXPECT_EQ(o.offset, QString("1f00"));
     EXPECT_EQ(o.cpu, "ST10F168");
     EXPECT_EQ(o.baud, 57600);
@@ -36,11 +36,42 @@ TEST(CliOptions, CommandsAndOptionsInAnyOrder)
     const QStringList child = BoardProcessArguments(o, "/dev/ttyUSB1", "ab12");
     const CliOptions again = ParseCliArguments(child).options;
     EXPECT_EQ(again.ports, QStringList{"/dev/ttyUSB1"});
-    EXPECT_EQ(again.expectSha256, "ab12");
+    EXPECT_EQ(again.expectImage, "ab12");
     EXPECT_EQ(again.trace, "t.txt.ttyUSB1");
     EXPECT_TRUE(again.json && again.loop);
-    EXPECT_EQ(again.memoryKind, 2);
+    EXPECT_EQ(again.memoryKind, zandor::profiles::ExternalFlashMemory);
     EXPECT_EQ(again.waitSeconds, 2.5);
+}
+
+// A board process must read its arguments exactly as the parent read them: they are the
+// parent's own, never rebuilt from what was parsed (an empty --offset= once went missing).
+TEST(CliOptions, BoardProcessesGetTheParentsOwnArguments)
+{
+    const QStringList typed{"--offset=", "program", "--ports", "/dev/a,/dev/b", "--profile", "-odd, name",
+                            "--preloader=pre loader.bin", "--trace", "t", "-q", "--", "-Äpp,1.bin"};
+    const ParsedCommandLine parent = ParseCliArguments(typed);
+    ASSERT_TRUE(parent.error.isEmpty()) << parent.error.toStdString();
+    const QStringList child = BoardProcessArguments(parent.options, "/dev/b", "ab12");
+    EXPECT_EQ(child, QStringList({"--port", "/dev/b", "--json", "--expect-image", "ab12", "--trace", "t.b",
+                                  "--offset=", "program", "--profile", "-odd, name", "--preloader=pre loader.bin",
+                                  "-q", "--", "-Äpp,1.bin"}));
+    const CliOptions board = ParseCliArguments(child).options;
+    EXPECT_EQ(board.offset, QString(""));
+    EXPECT_EQ(board.profileName, "-odd, name");
+    EXPECT_EQ(board.file, "-Äpp,1.bin");
+    EXPECT_EQ(board.ports, QStringList{"/dev/b"});
+}
+
+TEST(CliOptions, OffsetsAsPeopleTypeThem)
+{
+    for (auto [typed, digits] : {std::pair{"10000", "10000"}, {"0x10000", "10000"}, {"0X1f00", "1f00"},
+                                 {"10000h", "10000"}, {"1F00H", "1F00"}, {"", ""}}) {
+        const ParsedCommandLine parsed = ParseCliArguments({"check", "a.bin", QStringLiteral("--offset=") + typed});
+        EXPECT_TRUE(parsed.error.isEmpty()) << typed << ": " << parsed.error.toStdString();
+        EXPECT_EQ(parsed.options.offset, QString(digits)) << typed;
+    }
+    for (const char* typed : {"0x", "h", "0x10h", "x10", "12G4"})
+        EXPECT_FALSE(ParseCliArguments({"check", "a.bin", "--offset", typed}).error.isEmpty()) << typed;
 }
 
 TEST(CliOptions, UsageErrorsSayWhat)
@@ -53,7 +84,11 @@ TEST(CliOptions, UsageErrorsSayWhat)
                                     {"program --memory eeprom", "--memory"},
                                     {"program --cpu 8051", "--cpu"},
                                     {"program --offset 12G4", "--offset"},
-                                    {"program --wait -1", "--wait"},
+                                    {"program --wait -1", "--wait: '-1'"},
+                                    {"program --wait nan", "--wait: 'nan'"},
+                                    {"program --wait inf", "--wait: 'inf'"},
+                                    {"program --wait 0.0004", "--wait: '0.0004'"},
+                                    {"program --expect-sha256 ab", "unknown option"},
                                     {"program a.sre b.sre", "at most one file"},
                                     {"check", "exactly one file"},
                                     {"identify --port 1 --port 2", "several ports"},
@@ -67,4 +102,6 @@ TEST(CliOptions, UsageErrorsSayWhat)
         const QString found = ParseCliArguments(Split(arguments)).error;
         EXPECT_TRUE(found.contains(QLatin1String(error))) << arguments << ": " << found.toStdString();
     }
+    for (const char* wait : {"0", "0.001", "2.5"})
+        EXPECT_TRUE(ParseCliArguments({"identify", "--wait", wait}).error.isEmpty()) << wait;
 }
