@@ -186,8 +186,7 @@ void SettleUnfinished(PortTally& tally, bool stopped)
     if (IsBusy(tally.state) && !stopped) {
         ++tally.failed;
         BeginStep(tally, TileState::Failed, QStringLiteral("the programming process ended before this board's result"));
-    } else if (IsBusy(tally.state) || tally.state == TileState::Ready || tally.state == TileState::WaitingBoard ||
-               tally.state == TileState::WaitingAdapter) {
+    } else if (IsBusy(tally.state) || tally.state == TileState::WaitingBoard || tally.state == TileState::WaitingAdapter) {
         BeginStep(tally, TileState::Stopped);
     }
 }

@@ -6,6 +6,7 @@
 #include "platform/ProductInfo.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QSettings>
 #include <QTimer>
 #include <cstdio>
@@ -38,7 +39,7 @@ int main(int argc, char* argv[])
     application.setApplicationDisplayName(QStringLiteral("Zandor Production Line"));
     application.setDesktopFileName(QStringLiteral("com.varnex.ZandorLine"));
     line::LineWindow window(setup);
-    window.resize(1280, 860);
+    window.resize(window.screen()->availableSize());  // a station's screen is the line's
     window.show();
     if (launch.start)
         QTimer::singleShot(0, &window, &line::LineWindow::start);
