@@ -8,7 +8,7 @@
 #include "manager/frmProfileProperties.h"
 #include "platform/ProductInfo.h"
 #include "profiles/MemoryFiles.h"
-#include "protocol/Module1.h"
+#include "protocol/TargetOperations.h"
 #include "protocol/Target.h"
 #include "ui/MessageBoxes.h"
 
@@ -28,7 +28,6 @@
 #include <QRadioButton>
 #include <QShortcutEvent>
 #include <QTabBar>
-#include <QTimer>
 #include <algorithm>
 
 namespace zandor::app {
@@ -76,18 +75,13 @@ frmMain::frmMain(platform::ISettingsStore& store, platform::ISerialPort& comm,
     // field, which would otherwise insert the file's URL as text (see eventFilter).
     setAcceptDrops(true);
     txtC167ApplFile->installEventFilter(this);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(protocol::kTickMilliseconds);
-    connect(Timer1, &QTimer::timeout, this, [] { protocol::Timer1Tick(); });
 }
 
 frmMain::~frmMain() = default;
 
 void frmMain::connectCommands()
 {
-    const std::pair<QRadioButton*, int> options[] = {
+    const std::pair<QRadioButton*, profiles::MemoryKind> options[] = {
         {CpuFlash, profiles::CpuFlashMemory},
         {ExternalFlash, profiles::ExternalFlashMemory},
         {DataFlash, profiles::DataFlashMemory},
@@ -101,7 +95,7 @@ void frmMain::connectCommands()
     connect(txtC167ApplFile, &QLineEdit::textChanged, this, &frmMain::onApplFileChanged);
     connect(cmdC167ApplFileBrowse, &QPushButton::clicked, this, &frmMain::onBrowseClicked);
     connect(cmdC167EraseProgram, &QPushButton::clicked, this, &frmMain::onEraseProgramClicked);
-    connect(cmdReset, &QPushButton::clicked, this, [this] { ResetTarget(0); });
+    connect(cmdReset, &QPushButton::clicked, this, [this] { ResetTarget(); });
     connect(Tab1, &QTabWidget::tabBarClicked, this, [this](int) { onTabClicked(); });
     connect(mnuProperties, &QAction::triggered, this, &frmMain::onPropertiesClicked);
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
@@ -110,7 +104,6 @@ void frmMain::connectCommands()
 void frmMain::Load()
 {
     OperationScope loading(*this);
-    Timer1->start();
 
     ParseCommandLine(commandLine_, CurrentProfile);
     placeControls();
@@ -122,7 +115,7 @@ void frmMain::Load()
     FormCaptionUpdate();
     staPanel2->setText(VersionText());
     OpenCommPort();
-    ResetTarget(0);
+    ResetTarget();
     txtC167ApplFile->setText(CurrentProfile.C167ApplFile);
 }
 
@@ -169,9 +162,8 @@ void frmMain::showPortReason(const QString& reason)
     staPanel1->setToolTip(reason);
 }
 
-bool frmMain::ResetTarget(int intMode)
+bool frmMain::ResetTarget()
 {
-    Q_UNUSED(intMode);
     OperationScope operation(*this);
     EnableControls(kFirstTab, false);
     // A USB adapter that was pulled out (or busy at start-up) leaves the port closed: try it
@@ -224,7 +216,7 @@ void frmMain::ShowSelectedTabFrame()
     fraMonitor->raise();
 }
 
-int frmMain::SelectedMemoryKind() const
+profiles::MemoryKind frmMain::SelectedMemoryKind() const
 {
     if (CpuFlash->isChecked())
         return profiles::CpuFlashMemory;
@@ -244,13 +236,13 @@ void frmMain::ShowApplFileForMemory()
     profiles_.SaveProfile(CurrentProfile.Name, CurrentProfile);
 }
 
-void frmMain::onMemoryOptionSelected(int memoryKind)
+void frmMain::onMemoryOptionSelected(profiles::MemoryKind memoryKind)
 {
     OperationScope operation(*this);
     ShowApplFileForMemory();
     EnableControls(kFirstTab, false);
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
-    protocol::SendLoader(target, memoryKind, protocol::kReload);
+    protocol::SendLoader(target, memoryKind, protocol::LoaderStart::Reload);
     EnableControls(kFirstTab, true);
 }
 
@@ -289,7 +281,7 @@ void frmMain::onTabClicked()
     EnableControls(tab, false);
     // The tab's number doubles as the memory kind: tab 1 brings up the CPU flash loader.
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
-    protocol::SendLoader(target, tab, protocol::kReload);
+    protocol::SendLoader(target, static_cast<profiles::MemoryKind>(tab), protocol::LoaderStart::Reload);
     EnableControls(tab, true);
 }
 
@@ -298,7 +290,7 @@ void frmMain::onEraseProgramClicked()
     OperationScope operation(*this);
     // Panel 1's tooltip holds the times of a run that programmed the whole file, of no other.
     staPanel1->setToolTip(QString());
-    const int kind = SelectedMemoryKind();
+    const profiles::MemoryKind kind = SelectedMemoryKind();
     // The file is read once, here: the download sends exactly the image checked now, so a
     // file changed or deleted while the board is erased cannot change what is programmed.
     const protocol::ApplicationLoad load = protocol::LoadApplicationImage(CurrentProfile, kind);
@@ -452,7 +444,6 @@ void frmMain::shutDown()
     if (shutDown_)
         return;
     shutDown_ = true;
-    Timer1->stop();
     store_.writeKey(profiles::kGeneralSection, profiles::kProfileLastUsedKey, CurrentProfile.Name);
     CloseCommPort(comm_);
     profileManager_.reset();

@@ -40,13 +40,8 @@ ReplyWait WaitForReplyBytes(Target& target, int limitTicks)
     // The target cannot answer before what we wrote has crossed the line.
     const qint64 wireMs = WireMilliseconds(target.profile, target.bytesSinceWait);
     target.bytesSinceWait = 0;
-    TimeoutTicks = limitTicks;
-
-    const qint64 start = target.pump.nowMilliseconds();
-    const qint64 fullMs = qint64(std::max(limitTicks, 0)) * kTickMilliseconds + wireMs;
-    // Timer1 ticks are not aligned with the start of the wait: the countdown may reach 0
-    // up to one tick early, never earlier than this.
-    const qint64 earliestMs = qint64(std::max(limitTicks - 1, 0)) * kTickMilliseconds + wireMs;
+    target.replyDeadlineMs =
+        target.pump.nowMilliseconds() + qint64(std::max(limitTicks, 0)) * kTickMilliseconds + wireMs;
 
     for (;;) {
         if (target.port.hasFailed())
@@ -55,11 +50,10 @@ ReplyWait WaitForReplyBytes(Target& target, int limitTicks)
             return ReplyWait::BytesPending;
         if (limitTicks <= 0)
             return ReplyWait::TimedOut;
-        const qint64 elapsed = target.pump.nowMilliseconds() - start;
-        if (elapsed >= fullMs || (TimeoutTicks <= 0 && elapsed >= earliestMs))
+        const qint64 left = target.replyDeadlineMs - target.pump.nowMilliseconds();
+        if (left <= 0)
             return ReplyWait::TimedOut;
-        const qint64 endMs = TimeoutTicks <= 0 ? earliestMs : fullMs;
-        target.pump.waitForEvents(static_cast<int>(std::max<qint64>(endMs - elapsed, 1)));
+        target.pump.waitForEvents(static_cast<int>(left));
     }
 }
 
