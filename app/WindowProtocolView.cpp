@@ -1,6 +1,6 @@
 #include "WindowProtocolView.h"
 
-#include "protocol/Module1.h"
+#include "protocol/TargetOperations.h"
 
 namespace zandor::app {
 

@@ -43,7 +43,7 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
         return kExitUsage;
     }
     job.command = options.command;
-    job.memoryKind = options.memoryKind;
+    job.memoryKind = static_cast<profiles::MemoryKind>(options.memoryKind);
     job.profile = *profile;
     ApplyOverrides(job.profile, options);
     job.portSettings = PortSettingsFor(job.profile, options.ports.value(0));

@@ -2,7 +2,7 @@
 
 #include "FailureText.h"
 #include "Interrupt.h"
-#include "protocol/Module1.h"
+#include "protocol/TargetOperations.h"
 
 #include <QJsonDocument>
 

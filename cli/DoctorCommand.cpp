@@ -45,10 +45,10 @@ QList<platform::PortCheck> FileChecks(const profiles::ProfileData& profile, int 
     checks << FileCheck(QStringLiteral("pre-loader"), profile.PreLoaderFile,
                         preLoader.ok() ? QString() : protocol::InputFileFaultText(profile.PreLoaderFile, preLoader.reason));
     protocol::LoaderPrepareFault loaderFault;
-    const auto loader = protocol::PrepareLoader(profile, memoryKind, false, &loaderFault);
+    const auto loader = protocol::PrepareLoader(profile, static_cast<profiles::MemoryKind>(memoryKind), false, &loaderFault);
     checks << FileCheck(QStringLiteral("loader"), loader ? loader->loaderFile : loaderFault.fault.file,
                         loader ? QString() : loaderFault.fault.text);
-    const protocol::ApplicationLoad application = protocol::LoadApplicationImage(profile, memoryKind);
+    const protocol::ApplicationLoad application = protocol::LoadApplicationImage(profile, static_cast<profiles::MemoryKind>(memoryKind));
     const QString* applicationFile = profiles::FilesOfMemory(profile, memoryKind).application;
     checks << FileCheck(QStringLiteral("application"), applicationFile ? *applicationFile : QString(),
                         application.image ? QString() : application.fault.text);

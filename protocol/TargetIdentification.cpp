@@ -1,4 +1,4 @@
-#include "Module1.h"
+#include "TargetOperations.h"
 
 #include "ReplyCodes.h"
 #include "TargetIo.h"
@@ -53,7 +53,7 @@ Outcome IdentifyBootstrap(Target& target)
     return end.outcome;
 }
 
-Outcome IdentifyTarget(Target& target, int loaderMemoryKind)
+Outcome IdentifyTarget(Target& target, profiles::MemoryKind loaderMemoryKind)
 {
     // The files are read once, before the identification byte goes out. One that is no
     // regular file or far too large can never be sent: it is refused now, so that a board
