@@ -10,6 +10,7 @@
 #include "profiles/MemoryFiles.h"
 #include "protocol/TargetOperations.h"
 #include "protocol/Target.h"
+#include "ui/FileDialogFilter.h"
 #include "ui/MessageBoxes.h"
 
 #include <QAction>
@@ -264,7 +265,7 @@ void frmMain::onBrowseClicked()
 void frmMain::BrowseForFile(const QString& filter, QLineEdit* field)
 {
     const QString chosen = openFileDialog_
-                               ? openFileDialog_(this, kBrowseTitle, DialogFilterFromPairs(filter))
+                               ? openFileDialog_(this, kBrowseTitle, ui::FileDialogFilter(filter))
                                : QString();
     if (!chosen.isEmpty())
         lastBrowsedFile_ = chosen;
