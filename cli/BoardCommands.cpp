@@ -7,6 +7,7 @@
 #include "Interrupt.h"
 #include "RunLog.h"
 #include "RunSetup.h"
+#include "platform/TimeUnits.h"
 #include "profiles/MemoryFiles.h"
 
 #include <QElapsedTimer>
@@ -16,7 +17,7 @@ namespace zandor::cli {
 
 namespace {
 
-constexpr double kMillisecondsPerSecond = 1000.0;
+using platform::kMillisecondsPerSecond;
 
 // " (relative names are looked up ...)" after a message about a missing file, or nothing.
 QString WithAdvice(const QString& message, const QString& file)

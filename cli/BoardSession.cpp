@@ -4,6 +4,7 @@
 #include "FailureText.h"
 #include "Interrupt.h"
 #include "platform/SerialPortList.h"
+#include "platform/TimeUnits.h"
 #include "protocol/ProgrammingRun.h"
 
 #include <QElapsedTimer>
@@ -12,7 +13,7 @@ namespace zandor::cli {
 
 namespace {
 
-constexpr double kMillisecondsPerSecond = 1000.0;
+using platform::kMillisecondsPerSecond;
 
 // Takes the events of the probes that found nobody: only the probe that decides is shown.
 class ProbeRecorder : public protocol::IProtocolObserver {

@@ -3,6 +3,7 @@
 #include "ExitCodes.h"
 #include "Interrupt.h"
 #include "RunLog.h"
+#include "platform/TimeUnits.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -23,7 +24,7 @@ namespace {
 
 constexpr qint64 kLiveRedrawMs = 100;  // the live lines are redrawn at most this often
 constexpr int kCrashedExitCode = -1;   // a board process that did not exit by itself
-constexpr double kMillisecondsPerSecond = 1000.0;
+using platform::kMillisecondsPerSecond;
 constexpr int kResultWidth = 11;          // "interrupted"
 
 struct Board {

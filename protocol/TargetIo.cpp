@@ -1,14 +1,13 @@
 #include "TargetIo.h"
 
 #include "ReplyCodes.h"
+#include "platform/TimeUnits.h"
 
 #include <algorithm>
 
 namespace zandor::protocol {
 
 namespace {
-
-constexpr qint64 kMillisecondsPerSecond = 1000;
 
 int BaudRate(const profiles::ProfileData& profile)
 {
@@ -30,7 +29,7 @@ bool WriteToTarget(Target& target, const QByteArray& bytes)
 
 qint64 WireMilliseconds(const profiles::ProfileData& profile, qint64 bytes)
 {
-    const qint64 bitTimes = bytes * kBitsPerWireByte * kMillisecondsPerSecond;
+    const qint64 bitTimes = bytes * kBitsPerWireByte * qint64(platform::kMillisecondsPerSecond);
     const qint64 baud = BaudRate(profile);
     return (bitTimes + baud - 1) / baud;
 }
