@@ -5,7 +5,6 @@
 #include "platform/ISerialPort.h"
 #include "profiles/ProfileData.h"
 
-#include <cstdint>
 #include <functional>
 
 namespace zandor::protocol {
