@@ -1,7 +1,7 @@
 #include "WindowProtocolView.h"
 
 #include "WindowRunReasons.h"
-#include "protocol/Module1.h"
+#include "protocol/TargetOperations.h"
 
 namespace zandor::app {
 

@@ -1,6 +1,6 @@
 #include "WindowRunReasons.h"
 
-#include "protocol/Module1.h"
+#include "protocol/TargetOperations.h"
 #include "protocol/Target.h"
 
 #include <QDir>

@@ -10,8 +10,9 @@
 #include "manager/frmProfileProperties.h"
 #include "platform/ProductInfo.h"
 #include "profiles/MemoryFiles.h"
-#include "protocol/Module1.h"
+#include "protocol/TargetOperations.h"
 #include "protocol/Target.h"
+#include "ui/FileDialogFilter.h"
 #include "ui/MessageBoxes.h"
 
 #include <QAction>
@@ -30,7 +31,6 @@
 #include <QRadioButton>
 #include <QShortcutEvent>
 #include <QTabBar>
-#include <QTimer>
 #include <algorithm>
 
 namespace zandor::app {
@@ -79,18 +79,13 @@ frmMain::frmMain(platform::ISettingsStore& store, platform::ISerialPort& comm,
     // field, which would otherwise insert the file's URL as text (see eventFilter).
     setAcceptDrops(true);
     txtC167ApplFile->installEventFilter(this);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(protocol::kTickMilliseconds);
-    connect(Timer1, &QTimer::timeout, this, [] { protocol::Timer1Tick(); });
 }
 
 frmMain::~frmMain() = default;
 
 void frmMain::connectCommands()
 {
-    const std::pair<QRadioButton*, int> options[] = {
+    const std::pair<QRadioButton*, profiles::MemoryKind> options[] = {
         {CpuFlash, profiles::CpuFlashMemory},
         {ExternalFlash, profiles::ExternalFlashMemory},
         {DataFlash, profiles::DataFlashMemory},
@@ -104,7 +99,7 @@ void frmMain::connectCommands()
     connect(txtC167ApplFile, &QLineEdit::textChanged, this, &frmMain::onApplFileChanged);
     connect(cmdC167ApplFileBrowse, &QPushButton::clicked, this, &frmMain::onBrowseClicked);
     connect(cmdC167EraseProgram, &QPushButton::clicked, this, &frmMain::onEraseProgramClicked);
-    connect(cmdReset, &QPushButton::clicked, this, [this] { ResetTarget(0); });
+    connect(cmdReset, &QPushButton::clicked, this, [this] { ResetTarget(); });
     connect(Tab1, &QTabWidget::tabBarClicked, this, [this](int) { onTabClicked(); });
     connect(mnuProperties, &QAction::triggered, this, &frmMain::onPropertiesClicked);
     connect(mnuExit, &QAction::triggered, this, &QWidget::close);
@@ -113,7 +108,6 @@ void frmMain::connectCommands()
 void frmMain::Load()
 {
     OperationScope loading(*this);
-    Timer1->start();
 
     ParseCommandLine(commandLine_, CurrentProfile);
     placeControls();
@@ -125,7 +119,7 @@ void frmMain::Load()
     FormCaptionUpdate();
     staPanel2->setText(VersionText());
     OpenCommPort();
-    ResetTarget(0);
+    ResetTarget();
     txtC167ApplFile->setText(CurrentProfile.C167ApplFile);
 }
 
@@ -172,9 +166,8 @@ void frmMain::showPortReason(const QString& reason)
     setStatusText(reason);
 }
 
-bool frmMain::ResetTarget(int intMode)
+bool frmMain::ResetTarget()
 {
-    Q_UNUSED(intMode);
     OperationScope operation(*this);
     beginCommand();
     EnableControls(kFirstTab, false);
@@ -231,7 +224,7 @@ void frmMain::ShowSelectedTabFrame()
     fraMonitor->raise();
 }
 
-int frmMain::SelectedMemoryKind() const
+profiles::MemoryKind frmMain::SelectedMemoryKind() const
 {
     if (CpuFlash->isChecked())
         return profiles::CpuFlashMemory;
@@ -251,14 +244,14 @@ void frmMain::ShowApplFileForMemory()
     profiles_.SaveProfile(CurrentProfile.Name, CurrentProfile);
 }
 
-void frmMain::onMemoryOptionSelected(int memoryKind)
+void frmMain::onMemoryOptionSelected(profiles::MemoryKind memoryKind)
 {
     OperationScope operation(*this);
     ShowApplFileForMemory();
     beginCommand();
     EnableControls(kFirstTab, false);
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
-    protocol::SendLoader(target, memoryKind, protocol::kReload);
+    protocol::SendLoader(target, memoryKind, protocol::LoaderStart::Reload);
     showCommandFailure();
     EnableControls(kFirstTab, true);
 }
@@ -281,7 +274,7 @@ void frmMain::onBrowseClicked()
 void frmMain::BrowseForFile(const QString& filter, QLineEdit* field)
 {
     const QString chosen = openFileDialog_
-                               ? openFileDialog_(this, kBrowseTitle, DialogFilterFromPairs(filter))
+                               ? openFileDialog_(this, kBrowseTitle, ui::FileDialogFilter(filter))
                                : QString();
     if (!chosen.isEmpty())
         lastBrowsedFile_ = chosen;
@@ -299,7 +292,7 @@ void frmMain::onTabClicked()
     EnableControls(tab, false);
     // The tab's number doubles as the memory kind: tab 1 brings up the CPU flash loader.
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
-    protocol::SendLoader(target, tab, protocol::kReload);
+    protocol::SendLoader(target, static_cast<profiles::MemoryKind>(tab), protocol::LoaderStart::Reload);
     showCommandFailure();
     EnableControls(tab, true);
 }
@@ -313,7 +306,7 @@ void frmMain::onEraseProgramClicked()
     panel1Tip_.setTimes(QString());
     refreshPanel1Tip();
     progressState_.start();
-    const int kind = SelectedMemoryKind();
+    const profiles::MemoryKind kind = SelectedMemoryKind();
     // The file is read once, here: the download sends exactly the image checked now, so a
     // file changed or deleted while the board is erased cannot change what is programmed.
     const protocol::ApplicationLoad load = protocol::LoadApplicationImage(CurrentProfile, kind);
@@ -511,7 +504,6 @@ void frmMain::shutDown()
     if (shutDown_)
         return;
     shutDown_ = true;
-    Timer1->stop();
     store_.writeKey(profiles::kGeneralSection, profiles::kProfileLastUsedKey, CurrentProfile.Name);
     CloseCommPort(comm_);
     profileManager_.reset();

@@ -30,7 +30,6 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
-class QTimer;
 
 namespace zandor::manager {
 class frmProfileProperties;
@@ -60,14 +59,14 @@ public:
     void FormCaptionUpdate() override;
     void NotRespondingBox();
     // Identifies the target and brings up the selected memory's loader; true when the
-    // target identified itself. `intMode` has no meaning and is kept for its callers.
-    bool ResetTarget(int intMode);
+    // target identified itself.
+    bool ResetTarget();
     void EnableControls(int intTab, bool state);
     void ShowSelectedTabFrame();
     void ShowApplFileForMemory();
     void BrowseForFile(const QString& filter, QLineEdit* field);
-    // 1 CPU flash, 2 external flash, 3 data flash, from the option buttons.
-    int SelectedMemoryKind() const;
+    // CPU flash, external flash or data flash, from the option buttons.
+    profiles::MemoryKind SelectedMemoryKind() const;
 
     // What the profile manager needs.
     profiles::ProfileData& currentProfile() override { return CurrentProfile; }
@@ -106,7 +105,7 @@ private:
     void placeMonitorFrame();
 
     void connectCommands();
-    void onMemoryOptionSelected(int memoryKind);
+    void onMemoryOptionSelected(profiles::MemoryKind memoryKind);
     void onApplFileChanged(const QString& text);
     void onBrowseClicked();
     void onTabClicked();
@@ -171,7 +170,6 @@ private:
     QAction* mnuProperties = nullptr;
     QAction* mnuSeparator = nullptr;
     QAction* mnuExit = nullptr;
-    QTimer* Timer1 = nullptr;
 
     std::unique_ptr<manager::frmProfileProperties> profileManager_;
 };

@@ -10,13 +10,12 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "profiles/ProfileData.h"
-#include "protocol/Module1.h"
+#include "protocol/ProgrammingRun.h"
 #include "support/RecordingReporter.h"
 #include "support/SimulatedTarget.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QTimer>
 
 using namespace zandor;
 
@@ -35,7 +34,40 @@ struct Figures {
     double cpuSeconds = 0;
 };
 
-// One whole run (identification, loader, erase) and the download timed.
+// Passes the events on and times the download step, from its start to its end.
+class DownloadClock : public protocol::IProtocolObserver {
+public:
+    explicit DownloadClock(protocol::IProtocolObserver& next) : next_(next) {}
+
+    void onStep(const protocol::StepEvent& event) override
+    {
+        if (event.phase == protocol::Phase::Download) {
+            cpuBefore_ = bench::CpuSeconds();
+            wall_.start();
+        }
+        next_.onStep(event);
+    }
+    void onProgress(const protocol::ProgressEvent& event) override { next_.onProgress(event); }
+    void onReply(const protocol::ReplyEvent& event) override { next_.onReply(event); }
+    void onFault(const protocol::FaultEvent& event) override { next_.onFault(event); }
+    void onStepEnd(const protocol::StepEndEvent& event) override
+    {
+        if (event.phase == protocol::Phase::Download) {
+            figures.wallSeconds = double(wall_.nsecsElapsed()) / 1e9;
+            figures.cpuSeconds = bench::CpuSeconds() - cpuBefore_;
+        }
+        next_.onStepEnd(event);
+    }
+
+    Figures figures;
+
+private:
+    protocol::IProtocolObserver& next_;
+    QElapsedTimer wall_;
+    double cpuBefore_ = 0;
+};
+
+// One whole programming run (identification, loader, erase, download), the download timed.
 bool Measure(int latencyMs, Figures* figures, QString* error)
 {
     QStringList simulator{QStringLiteral("--baud"), QString::number(kBaud)};
@@ -57,26 +89,24 @@ bool Measure(int latencyMs, Figures* figures, QString* error)
     settings.settings = profile.COMSettings;
     if (!port.open(settings, error))
         return false;
-    QTimer timer1;  // the window's 100 ms countdown
-    QObject::connect(&timer1, &QTimer::timeout, [] { protocol::Timer1Tick(); });
-    timer1.start(protocol::kTickMilliseconds);
-    protocol::Target target(port, view, pump, profile);
+    DownloadClock clock(view);
+    protocol::Target target(port, clock, pump, profile);
     const protocol::ApplicationLoad load = protocol::LoadApplicationImage(profile, profiles::CpuFlashMemory);
-    if (!load.image || protocol::IdentifyTarget(target, profiles::CpuFlashMemory) != protocol::Outcome::Done
-        || protocol::EraseFlash(target, profiles::CpuFlashMemory) != protocol::Outcome::Done) {
-        *error = QStringLiteral("identification, loader or erase failed: ") + reporter.events.join("; ");
+    protocol::LoaderPrepareFault loaderFault;
+    const auto loader = protocol::PrepareLoader(profile, profiles::CpuFlashMemory, true, &loaderFault);
+    if (!load.image || !loader) {
+        *error = QStringLiteral("the files cannot be sent: ") + load.fault.text + loaderFault.fault.text;
         return false;
     }
-    QElapsedTimer wall;
-    const double cpuBefore = bench::CpuSeconds();
-    wall.start();
-    const protocol::Outcome sent = protocol::SendApplication(target, *load.image, profiles::CpuFlashMemory);
-    figures->wallSeconds = double(wall.nsecsElapsed()) / 1e9;
-    figures->cpuSeconds = bench::CpuSeconds() - cpuBefore;
+    protocol::ProgrammingJob job;
+    job.erase = true;
+    job.image = &*load.image;
+    const protocol::RunResult ran = protocol::RunProgramming(target, *loader, job);
+    *figures = clock.figures;
     port.close();
     sim.stop();
-    if (sent != protocol::Outcome::Done || sim.memory().size() != QFileInfo(kImage).size()) {
-        *error = QStringLiteral("the download failed: ") + reporter.events.join("; ");
+    if (ran.end != protocol::RunEnd::Completed || sim.memory().size() != QFileInfo(kImage).size()) {
+        *error = QStringLiteral("the run failed: ") + reporter.events.join("; ");
         return false;
     }
     return true;

@@ -8,6 +8,7 @@
 #include "RunLog.h"
 #include "RunSetup.h"
 #include "platform/PortChecks.h"
+#include "platform/TimeUnits.h"
 #include "profiles/MemoryFiles.h"
 
 #include <QElapsedTimer>
@@ -16,7 +17,7 @@ namespace zandor::cli {
 
 namespace {
 
-constexpr double kMillisecondsPerSecond = 1000.0;
+using platform::kMillisecondsPerSecond;
 
 // " (relative names are looked up ...)" after a message about a missing file, or nothing.
 QString WithAdvice(const QString& message, const QString& file)
@@ -43,7 +44,7 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
         return kExitUsage;
     }
     job.command = options.command;
-    job.memoryKind = options.memoryKind;
+    job.memoryKind = static_cast<profiles::MemoryKind>(options.memoryKind);
     job.profile = *profile;
     ApplyOverrides(job.profile, options);
     job.portSettings = PortSettingsFor(job.profile, options.ports.value(0));

@@ -4,6 +4,8 @@
 #include "FailureText.h"
 #include "Interrupt.h"
 #include "platform/SerialPortList.h"
+#include "platform/TimeUnits.h"
+#include "protocol/ProgrammingRun.h"
 
 #include <QElapsedTimer>
 
@@ -11,7 +13,7 @@ namespace zandor::cli {
 
 namespace {
 
-constexpr double kMillisecondsPerSecond = 1000.0;
+using platform::kMillisecondsPerSecond;
 
 // Takes the events of the probes that found nobody: only the probe that decides is shown.
 class ProbeRecorder : public protocol::IProtocolObserver {
@@ -40,10 +42,6 @@ BoardSession::BoardSession(const BoardJob& job, platform::ISettingsStore& store,
       serial_([&store](int portNumber) { return platform::DeviceNameForPort(store, portNumber); }),
       port_(&serial_)
 {
-    // The reply waits count down the protocol's ticks as the window's Timer1 does.
-    timer1_.setInterval(protocol::kTickMilliseconds);
-    QObject::connect(&timer1_, &QTimer::timeout, [] { protocol::Timer1Tick(); });
-    timer1_.start();
 }
 
 BoardSession::~BoardSession() { port_->close(); }
@@ -142,25 +140,29 @@ BoardResult BoardSession::run(std::optional<qint64> waitMs)
 
     protocol::Target target(*port_, reporter_, pump_, job_.profile);
     target.stopRequested = [] { return InterruptRequested(); };
-    if (protocol::SendLoader(target, job_.loader) != protocol::Outcome::Done)
-        return finish(fail(reporter_.lastFailure(), &result.message));
-    const bool erases = job_.command == Command::Erase || job_.command == Command::Program;
-    if (erases && InterruptRequested()) {
+    protocol::ProgrammingJob steps;
+    steps.memoryKind = job_.memoryKind;
+    steps.identify = false;  // findBoard heard the identification byte
+    steps.erase = job_.command == Command::Erase || job_.command == Command::Program;
+    if (job_.command == Command::Program && job_.image)
+        steps.image = &*job_.image;
+    const protocol::RunResult ran = protocol::RunProgramming(target, job_.loader, steps);
+    switch (ran.end) {
+    case protocol::RunEnd::Completed:
+        break;
+    case protocol::RunEnd::StoppedAfterLoader:
         result.message = QStringLiteral("interrupted after the loader: nothing was erased");
         return finish(kExitInterrupted);
-    }
-    if (erases && protocol::EraseFlash(target, job_.memoryKind) != protocol::Outcome::Done)
-        return finish(fail(reporter_.lastFailure(), &result.message));
-    if (job_.command != Command::Program || !job_.image)
-        return finish(kExitSuccess);
-    if (InterruptRequested()) {
+    case protocol::RunEnd::StoppedAfterErase:
         result.message = QStringLiteral("interrupted after the erase: nothing was programmed");
         return finish(kExitInterrupted);
-    }
-    if (protocol::SendApplication(target, *job_.image, job_.memoryKind) != protocol::Outcome::Done) {
-        result.records = reporter_.lastFailure().acknowledgedRecords;
+    case protocol::RunEnd::StepFailed:
+        if (ran.phase == protocol::Phase::Download)
+            result.records = reporter_.lastFailure().acknowledgedRecords;
         return finish(fail(reporter_.lastFailure(), &result.message));
     }
+    if (!steps.image)
+        return finish(kExitSuccess);
     result.records = int(job_.image->records.size());
     return finish(kExitSuccess);
 }

@@ -9,9 +9,8 @@
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/TracingSerialPort.h"
-#include "protocol/Module1.h"
+#include "protocol/TargetOperations.h"
 
-#include <QTimer>
 #include <memory>
 #include <optional>
 
@@ -20,7 +19,7 @@ namespace zandor::cli {
 // What one board gets: the same for every board of a run.
 struct BoardJob {
     Command command = Command::Identify;  // Identify, Erase or Program
-    int memoryKind = 1;
+    profiles::MemoryKind memoryKind = profiles::CpuFlashMemory;
     profiles::ProfileData profile;        // this run's overrides applied
     platform::PortSettings portSettings;
     QString device;                       // what the port opens, for messages and the log
@@ -67,7 +66,6 @@ private:
     platform::QtSerialPort serial_;
     std::unique_ptr<platform::TracingSerialPort> tracing_;
     platform::ISerialPort* port_;
-    QTimer timer1_;
 };
 
 }  // namespace zandor::cli

@@ -2,7 +2,8 @@
 
 #include "FailureText.h"
 #include "Interrupt.h"
-#include "protocol/Module1.h"
+#include "platform/TimeUnits.h"
+#include "protocol/TargetOperations.h"
 
 #include <QJsonDocument>
 #include <unistd.h>
@@ -14,7 +15,7 @@ namespace {
 constexpr int kBarCells = 30;
 constexpr qint64 kBarRefreshMs = 100;   // the terminal line is redrawn at most this often
 constexpr int kPercentPerPlainLine = 10;
-constexpr double kMillisecondsPerSecond = 1000.0;
+using platform::kMillisecondsPerSecond;
 const QString kIdentifyText = QStringLiteral("Identifying the board");
 
 QString StepText(const protocol::StepEvent& event)

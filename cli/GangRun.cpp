@@ -4,6 +4,7 @@
 #include "Interrupt.h"
 #include "RunLog.h"
 #include "RunSetup.h"
+#include "platform/TimeUnits.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -20,7 +21,7 @@ namespace {
 
 constexpr qint64 kLiveRedrawMs = 100;  // the live lines are redrawn at most this often
 constexpr int kCrashedExitCode = -1;   // a board process that did not exit by itself
-constexpr double kMillisecondsPerSecond = 1000.0;
+using platform::kMillisecondsPerSecond;
 constexpr int kResultWidth = 11;          // "interrupted"
 
 struct Board {

@@ -1,6 +1,7 @@
 #include "RunLog.h"
 
 #include "ExitCodes.h"
+#include "platform/TimeUnits.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -14,7 +15,7 @@ namespace zandor::cli {
 
 namespace {
 constexpr int kLogFileMode = 0644;
-constexpr double kMillisecondsPerSecond = 1000.0;
+using platform::kMillisecondsPerSecond;
 }  // namespace
 
 QString MemoryName(int memoryKind)

@@ -15,7 +15,7 @@ namespace zandor::cli {
 
 namespace {
 
-bool SameName(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+using platform::SameName;
 
 bool IsRegistered(platform::ISettingsStore& store, const QString& name)
 {

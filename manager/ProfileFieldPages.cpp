@@ -1,6 +1,7 @@
 #include "ProfileFieldPages.h"
 
 #include "ui/EntryFields.h"
+#include "ui/FileDialogFilter.h"
 #include "ui/Twips.h"
 
 #include <QComboBox>
@@ -334,7 +335,7 @@ void ProfileFieldPages::BrowseForFile(const QString& filter, QLineEdit* field)
 {
     QWidget* owner = field->window();
     const QString chosen = openFileDialog_(owner, QStringLiteral("Select a File"),
-                                           ToQtFileFilter(filter), lastBrowsedFile_);
+                                           ui::FileDialogFilter(filter), lastBrowsedFile_);
     if (chosen.isEmpty())
         return;
     lastBrowsedFile_ = chosen;

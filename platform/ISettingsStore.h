@@ -8,6 +8,15 @@ namespace zandor::platform {
 
 using KeyValueList = QList<QPair<QString, QString>>;
 
+// The store's own section: the last profile used, the port names.
+inline const QString kGeneralSection = QStringLiteral("General");
+
+// Section and key names match without regard to letter case.
+inline bool SameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
 // A persistent per-user store of text values addressed by section and key. Section and
 // key names match without regard to letter case. Every operation sees what the previous
 // one wrote.

@@ -34,8 +34,6 @@ public:
     qint64 pendingCount() override;
     bool hasFailed() const override { return failed_; }
 
-    // The device of the last open attempt, for messages.
-    QString deviceName() const { return device_; }
     // Whether the driver of the open port hands on received bytes at once.
     LowLatencyState lowLatency() const { return lowLatencyState_; }
 

@@ -14,13 +14,7 @@ namespace zandor::platform {
 
 namespace {
 
-const QString kGeneralSection = QStringLiteral("General");
 const QChar kGroupSeparator = QLatin1Char('/');
-
-bool SameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
 
 bool IsGeneral(const QString& section) { return SameName(section, kGeneralSection); }
 

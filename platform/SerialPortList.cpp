@@ -13,7 +13,6 @@ namespace zandor::platform {
 
 namespace {
 
-const QString kGeneralSection = QStringLiteral("General");
 constexpr int kUsbIdDigits = 4;  // hex digits of a USB vendor or product id
 constexpr int kHexBase = 16;
 

@@ -4,6 +4,21 @@ namespace zandor::profiles {
 
 bool IsST10F168(const ProfileData& profile) { return profile.ProcessorCode == kProcessorCodeST10F168; }
 
+QString MemoryStatusName(MemoryKind memoryKind)
+{
+    switch (memoryKind) {
+    case CpuFlashMemory:
+        return QStringLiteral("CPU");
+    case ExternalFlashMemory:
+        return QStringLiteral("AMD29F0x0");
+    case DataFlashMemory:
+        return QStringLiteral("AT45D0x1");
+    case DS1994Memory:
+        return QStringLiteral("DS1994");
+    }
+    return QString();
+}
+
 MemoryFileFields<QString> FilesOfMemory(ProfileData& profile, int memoryKind)
 {
     switch (memoryKind) {

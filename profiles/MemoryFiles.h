@@ -20,6 +20,10 @@ struct MemoryFileFields {
     Text* offset = nullptr;       // hexadecimal load address of a binary application file
 };
 
+// The memory's name in the status texts: "CPU", "AMD29F0x0", "AT45D0x1" or "DS1994"; empty
+// for a memory kind outside 1 to 4.
+QString MemoryStatusName(MemoryKind memoryKind);
+
 // All null for a memory kind outside 1 to 4.
 MemoryFileFields<QString> FilesOfMemory(ProfileData& profile, int memoryKind);
 MemoryFileFields<const QString> FilesOfMemory(const ProfileData& profile, int memoryKind);

@@ -4,17 +4,14 @@
 
 namespace zandor::profiles {
 
+using platform::SameName;
+
 namespace {
 
 // Read defaults that stand for "no such key"; compared without regard to letter case,
 // so a profile really named "NoProfile" still counts as unregistered.
 const QString kNoDefault = QStringLiteral("NoDefault");
 const QString kNoProfile = QStringLiteral("NoProfile");
-
-bool SameName(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
 
 }  // namespace
 

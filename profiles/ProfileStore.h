@@ -9,7 +9,7 @@
 namespace zandor::profiles {
 
 inline const QString kProfilesSection = QStringLiteral("Profiles");
-inline const QString kGeneralSection = QStringLiteral("General");
+using platform::kGeneralSection;
 inline const QString kDefaultProfileName = QStringLiteral("Default");
 inline const QString kProfileLastUsedKey = QStringLiteral("ProfileLastUsed");
 

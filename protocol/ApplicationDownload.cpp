@@ -1,4 +1,4 @@
-#include "Module1.h"
+#include "TargetOperations.h"
 
 #include "ReplyCodes.h"
 #include "SRecordCodec.h"
@@ -6,7 +6,7 @@
 
 namespace zandor::protocol {
 
-Outcome SendApplication(Target& target, const ApplicationImage& image, int memoryKind)
+Outcome SendApplication(Target& target, const ApplicationImage& image, profiles::MemoryKind memoryKind)
 {
     StepEvent step;
     step.phase = Phase::Download;

@@ -147,23 +147,13 @@ std::optional<ApplicationImage> BuildApplicationImage(const QByteArray& fileByte
     return image;
 }
 
-QString DownloadLabel(int memoryKind)
+QString DownloadLabel(profiles::MemoryKind memoryKind)
 {
-    switch (memoryKind) {
-    case profiles::CpuFlashMemory:
-        return QStringLiteral("CPU: Sending ");
-    case profiles::ExternalFlashMemory:
-        return QStringLiteral("AMD29F0x0: Sending ");
-    case profiles::DataFlashMemory:
-        return QStringLiteral("AT45D0x1: Sending ");
-    case profiles::DS1994Memory:
-        return QStringLiteral("DS1994: Sending ");
-    default:
-        return QString();
-    }
+    const QString name = profiles::MemoryStatusName(memoryKind);
+    return name.isEmpty() ? QString() : name + QStringLiteral(": Sending ");
 }
 
-ApplicationLoad LoadApplicationImage(const profiles::ProfileData& profile, int memoryKind)
+ApplicationLoad LoadApplicationImage(const profiles::ProfileData& profile, profiles::MemoryKind memoryKind)
 {
     ApplicationLoad load;
     const auto files = profiles::FilesOfMemory(profile, memoryKind);

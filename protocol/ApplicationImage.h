@@ -53,7 +53,7 @@ std::optional<ApplicationImage> BuildApplicationImage(const QByteArray& fileByte
                                                       const QString& offsetText, ImageFault* fault);
 
 // The status label of a memory kind's download ("CPU: Sending "); empty outside 1 to 4.
-QString DownloadLabel(int memoryKind);
+QString DownloadLabel(profiles::MemoryKind memoryKind);
 
 // The memory kind's application file read and built into an image.
 struct ApplicationLoad {
@@ -61,7 +61,7 @@ struct ApplicationLoad {
     InputFileError fileError = InputFileError::None;  // why the file could not be read
     ImageFault fault;                                  // set when there is no image
 };
-ApplicationLoad LoadApplicationImage(const profiles::ProfileData& profile, int memoryKind);
+ApplicationLoad LoadApplicationImage(const profiles::ProfileData& profile, profiles::MemoryKind memoryKind);
 
 // What a file holds, for a user checking it: record counts by type, the address ranges
 // the data covers (merged, inclusive) and the number of data bytes.

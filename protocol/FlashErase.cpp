@@ -1,7 +1,8 @@
-#include "Module1.h"
+#include "TargetOperations.h"
 
 #include "ReplyCodes.h"
 #include "TargetIo.h"
+#include "profiles/MemoryFiles.h"
 
 namespace zandor::protocol {
 
@@ -12,13 +13,14 @@ struct BankPlan {
     QString label;
 };
 
-BankPlan PlanFor(int memoryKind)
+BankPlan PlanFor(profiles::MemoryKind memoryKind)
 {
+    const QString label = profiles::MemoryStatusName(memoryKind) + QStringLiteral(": Erasing Bank ");
     switch (memoryKind) {
     case profiles::CpuFlashMemory:
-        return {kCpuFlashBanks, QStringLiteral("CPU: Erasing Bank ")};
+        return {kCpuFlashBanks, label};
     case profiles::ExternalFlashMemory:
-        return {kExternalFlashBanks, QStringLiteral("AMD29F0x0: Erasing Bank ")};
+        return {kExternalFlashBanks, label};
     default:
         return {};  // the data flash and the DS1994 are written without a separate erase
     }
@@ -26,7 +28,7 @@ BankPlan PlanFor(int memoryKind)
 
 }  // namespace
 
-Outcome EraseFlash(Target& target, int memoryKind)
+Outcome EraseFlash(Target& target, profiles::MemoryKind memoryKind)
 {
     const BankPlan plan = PlanFor(memoryKind);
     StepEndEvent end;

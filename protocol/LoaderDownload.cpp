@@ -1,4 +1,4 @@
-#include "Module1.h"
+#include "TargetOperations.h"
 
 #include "ReplyCodes.h"
 #include "TargetIo.h"
@@ -66,12 +66,12 @@ Outcome SendLoader(Target& target, const LoaderPackage& loader)
     return end.outcome;
 }
 
-Outcome SendLoader(Target& target, int memoryKind, int firstLoadFlag)
+Outcome SendLoader(Target& target, profiles::MemoryKind memoryKind, LoaderStart start)
 {
     // Everything is read and checked before the first byte goes out, so a bad file never
     // leaves the target with half a loader.
     LoaderPrepareFault fault;
-    const auto loader = PrepareLoader(target.profile, memoryKind, firstLoadFlag == kFirstLoad, &fault);
+    const auto loader = PrepareLoader(target.profile, memoryKind, start == LoaderStart::FirstLoad, &fault);
     if (loader)
         return SendLoader(target, *loader);
     return ReportLoaderFault(target, fault);

@@ -10,19 +10,13 @@ namespace zandor::protocol {
 namespace {
 
 // The status label of a memory kind's loader ("C167: Sending Loader ").
-QString LoaderLabel(const profiles::ProfileData& profile, int memoryKind)
+QString LoaderLabel(const profiles::ProfileData& profile, profiles::MemoryKind memoryKind)
 {
-    switch (memoryKind) {
-    case profiles::CpuFlashMemory:
-        return profiles::IsST10F168(profile) ? QStringLiteral("C168: Sending Loader ")
-                                             : QStringLiteral("C167: Sending Loader ");
-    case profiles::ExternalFlashMemory:
-        return QStringLiteral("AMD29F0x0: Sending Loader ");
-    case profiles::DataFlashMemory:
-        return QStringLiteral("AT45D0x1: Sending Loader ");
-    default:
-        return QStringLiteral("DS1994: Sending Loader ");
-    }
+    // The CPU flash's loader is named after the processor it runs on.
+    QString name = profiles::MemoryStatusName(memoryKind);
+    if (memoryKind == profiles::CpuFlashMemory)
+        name = profiles::IsST10F168(profile) ? QStringLiteral("C168") : QStringLiteral("C167");
+    return name + QStringLiteral(": Sending Loader ");
 }
 
 bool Store(LoaderImages& images, std::uint32_t address, char byte)
@@ -108,7 +102,7 @@ QString PreLoaderStatusText(const QString& preLoaderFile)
     return QStringLiteral("Sending PreLoader %1 ...").arg(preLoaderFile);
 }
 
-std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile, int memoryKind,
+std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile, profiles::MemoryKind memoryKind,
                                            bool firstLoad, LoaderPrepareFault* fault)
 {
     const QString* loaderFile = profiles::FilesOfMemory(profile, memoryKind).loader;

@@ -52,7 +52,7 @@ struct LoaderPrepareFault {
 
 // Reads and checks the pre-loader (first load) and the loader of the memory kind (1 to 4;
 // the profile's processor code picks the CPU flash loader).
-std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile, int memoryKind,
+std::optional<LoaderPackage> PrepareLoader(const profiles::ProfileData& profile, profiles::MemoryKind memoryKind,
                                            bool firstLoad, LoaderPrepareFault* fault);
 
 // Why a pre-loader of `bytes` bytes cannot be sent; empty for exactly kPreLoaderBytes.

@@ -1,4 +1,4 @@
-#include "Module1.h"
+#include "TargetOperations.h"
 
 #include "ReplyCodes.h"
 #include "SRecordCodec.h"
@@ -35,11 +35,6 @@ QByteArray WithChecksum(const QByteArray& head)
 }
 
 }  // namespace
-
-void SendRecord(platform::ISerialPort& port, const QByteArray& head)
-{
-    port.write(WithChecksum(head));
-}
 
 bool SendRecord(Target& target, const QByteArray& head)
 {

@@ -5,16 +5,11 @@
 #include "platform/ISerialPort.h"
 #include "profiles/ProfileData.h"
 
-#include <cstdint>
 #include <functional>
 
 namespace zandor::protocol {
 
-// Ticks of 100 ms left in the current reply wait. A wait sets it; a 100 ms timer of the
-// front end counts it down through Timer1Tick().
-extern std::int32_t TimeoutTicks;
-void Timer1Tick();
-
+// The reply limits are counted in ticks of 100 ms.
 constexpr int kTickMilliseconds = 100;
 
 // Everything one protocol operation works through. The profile is the one in use
@@ -39,6 +34,10 @@ struct Target {
     // have crossed the line, so the next wait adds their wire time (10 bit times a byte at
     // the profile's baud rate) to its limit.
     qint64 bytesSinceWait = 0;
+
+    // When the current reply wait gives up, in milliseconds on the event pump's clock. Each
+    // wait sets it from its limit; the run owns it, so no timer of the front end is needed.
+    qint64 replyDeadlineMs = 0;
 
     bool shouldStop() const { return stopRequested && stopRequested(); }
 };

@@ -1,4 +1,4 @@
-#include "Module1.h"
+#include "TargetOperations.h"
 
 #include "ChipIdentification.h"
 #include "ReplyCodes.h"
@@ -54,7 +54,7 @@ Outcome IdentifyBootstrap(Target& target)
     return end.outcome;
 }
 
-Outcome IdentifyTarget(Target& target, int loaderMemoryKind)
+Outcome IdentifyTarget(Target& target, profiles::MemoryKind loaderMemoryKind)
 {
     // The files are read once, before the identification byte goes out. One that is no
     // regular file or far too large, or a pre-loader of other than 32 bytes (the chip would

@@ -1,14 +1,13 @@
 #include "TargetIo.h"
 
 #include "ReplyCodes.h"
+#include "platform/TimeUnits.h"
 
 #include <algorithm>
 
 namespace zandor::protocol {
 
 namespace {
-
-constexpr qint64 kMillisecondsPerSecond = 1000;
 
 int BaudRate(const profiles::ProfileData& profile)
 {
@@ -30,7 +29,7 @@ bool WriteToTarget(Target& target, const QByteArray& bytes)
 
 qint64 WireMilliseconds(const profiles::ProfileData& profile, qint64 bytes)
 {
-    const qint64 bitTimes = bytes * kBitsPerWireByte * kMillisecondsPerSecond;
+    const qint64 bitTimes = bytes * kBitsPerWireByte * qint64(platform::kMillisecondsPerSecond);
     const qint64 baud = BaudRate(profile);
     return (bitTimes + baud - 1) / baud;
 }
@@ -40,13 +39,8 @@ ReplyWait WaitForReplyBytes(Target& target, int limitTicks)
     // The target cannot answer before what we wrote has crossed the line.
     const qint64 wireMs = WireMilliseconds(target.profile, target.bytesSinceWait);
     target.bytesSinceWait = 0;
-    TimeoutTicks = limitTicks;
-
-    const qint64 start = target.pump.nowMilliseconds();
-    const qint64 fullMs = qint64(std::max(limitTicks, 0)) * kTickMilliseconds + wireMs;
-    // Timer1 ticks are not aligned with the start of the wait: the countdown may reach 0
-    // up to one tick early, never earlier than this.
-    const qint64 earliestMs = qint64(std::max(limitTicks - 1, 0)) * kTickMilliseconds + wireMs;
+    target.replyDeadlineMs =
+        target.pump.nowMilliseconds() + qint64(std::max(limitTicks, 0)) * kTickMilliseconds + wireMs;
 
     for (;;) {
         if (target.port.hasFailed())
@@ -55,11 +49,10 @@ ReplyWait WaitForReplyBytes(Target& target, int limitTicks)
             return ReplyWait::BytesPending;
         if (limitTicks <= 0)
             return ReplyWait::TimedOut;
-        const qint64 elapsed = target.pump.nowMilliseconds() - start;
-        if (elapsed >= fullMs || (TimeoutTicks <= 0 && elapsed >= earliestMs))
+        const qint64 left = target.replyDeadlineMs - target.pump.nowMilliseconds();
+        if (left <= 0)
             return ReplyWait::TimedOut;
-        const qint64 endMs = TimeoutTicks <= 0 ? earliestMs : fullMs;
-        target.pump.waitForEvents(static_cast<int>(std::max<qint64>(endMs - elapsed, 1)));
+        target.pump.waitForEvents(static_cast<int>(left));
     }
 }
 

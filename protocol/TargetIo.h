@@ -18,9 +18,10 @@ bool WriteToTarget(Target& target, const QByteArray& bytes);
 qint64 WireMilliseconds(const profiles::ProfileData& profile, qint64 bytes);
 
 enum class ReplyWait { BytesPending, TimedOut, PortFailed };
-// Sets TimeoutTicks to the limit and sleeps in the event loop until received bytes are
-// pending, the limit (plus the wire time of what was written since the last wait) is
-// over, or the port has failed. A limit of 0 only looks at what is pending already.
+// Sets the target's reply deadline to the limit plus the wire time of what was written
+// since the last wait, and sleeps in the event loop until received bytes are pending, the
+// deadline has passed, or the port has failed. A limit of 0 only looks at what is pending
+// already.
 ReplyWait WaitForReplyBytes(Target& target, int limitTicks);
 
 // The outcome of a write the port refused: the line went away, or it was never open.

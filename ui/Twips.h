@@ -24,7 +24,6 @@ public:
         return QRect(x(left), y(top), x(width), y(height));
     }
     void place(QWidget* widget, int left, int top, int width, int height) const;
-    int toTwipsX(int pixels) const { return qRound(pixels * kTwipsPerInch / dpiX_); }
 
 private:
     double dpiX_;

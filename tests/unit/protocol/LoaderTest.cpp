@@ -37,11 +37,11 @@ TEST_F(LoaderTest, SendsPreLoaderOrReloadCommandThenBothImagesOfTheLoaderForMemo
 {
     // Exactly "ST10F168" selects the C168 loader; any other spelling the C167 one.
     for (auto [mode, memory, code, loader] :
-         {std::tuple{kFirstLoad, profiles::CpuFlashMemory, "C167", "C167: Sending Loader LoaderC167.sre"},
-          {kReload, profiles::ExternalFlashMemory, "C167", "AMD29F0x0: Sending Loader Amd.sre"},
-          {kReload, profiles::CpuFlashMemory, "ST10F168", "C168: Sending Loader LoaderC168.sre"},
-          {kReload, profiles::CpuFlashMemory, "st10f168", "C167: Sending Loader LoaderC167.sre"}}) {
-        const QByteArray head = mode == kFirstLoad ? preLoader : Bytes({0x53, 0x52, 0x01, 0xFE});
+         {std::tuple{LoaderStart::FirstLoad, profiles::CpuFlashMemory, "C167", "C167: Sending Loader LoaderC167.sre"},
+          {LoaderStart::Reload, profiles::ExternalFlashMemory, "C167", "AMD29F0x0: Sending Loader Amd.sre"},
+          {LoaderStart::Reload, profiles::CpuFlashMemory, "ST10F168", "C168: Sending Loader LoaderC168.sre"},
+          {LoaderStart::Reload, profiles::CpuFlashMemory, "st10f168", "C167: Sending Loader LoaderC167.sre"}}) {
+        const QByteArray head = mode == LoaderStart::FirstLoad ? preLoader : Bytes({0x53, 0x52, 0x01, 0xFE});
         profile.ProcessorCode = code;
         port.clearWrites();
         report = RecordingReporter();
@@ -53,7 +53,7 @@ TEST_F(LoaderTest, SendsPreLoaderOrReloadCommandThenBothImagesOfTheLoaderForMemo
         EXPECT_TRUE(report.events.isEmpty());
         const QString part = QString(loader) + " Part %1 ...";
         EXPECT_EQ(report.statusHistory,
-                  QStringList({mode == kFirstLoad ? "Sending PreLoader PreLoad.bin ..." : "Sending ReLoader ...",
+                  QStringList({mode == LoaderStart::FirstLoad ? "Sending PreLoader PreLoad.bin ..." : "Sending ReLoader ...",
                                part.arg(1), part.arg(2), part.arg(2) + ", Done"}));
     }
 }
@@ -65,7 +65,7 @@ TEST_F(LoaderTest, AddressesOutsideTheImagesStopBeforeAnythingIsSent)
                                  {SLine('2', "01F600", Bytes({4})), "1F600"}}) {
         writeFile("LoaderC167.sre", SLine('0', "0000", "") + "\r\n" + line + "\r\n");
         report = RecordingReporter();
-        EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
+        EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::FirstLoad), Outcome::BadInput);
         EXPECT_EQ(report.events.join('|'), QString("Address %1 out of range in LoaderC167.sre, line 2").arg(address));
         EXPECT_EQ(report.boxes.value(0).icon, MessageIcon::None);
         EXPECT_TRUE(report.statusText().endsWith(QLatin1String(", Error")));
@@ -76,26 +76,26 @@ TEST_F(LoaderTest, AddressesOutsideTheImagesStopBeforeAnythingIsSent)
 TEST_F(LoaderTest, BadOrMissingFilesGiveOneBoxNamingFileAndLine)
 {
     writeFile("LoaderC167.sre", SLine('0', "0000", "") + "\nX1030000FC\n");
-    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::FirstLoad), Outcome::BadInput);
     EXPECT_EQ(report.boxes.value(0).icon, MessageIcon::Exclamation);
     EXPECT_EQ(report.statusText(), QStringLiteral("C167: Sending Loader LoaderC167.sre, Error"));
     QFile::remove(dir.filePath("PreLoad.bin"));
-    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::FirstLoad), Outcome::BadInput);
     EXPECT_EQ(report.statusText(), QStringLiteral("Sending PreLoader PreLoad.bin ..., Error"));
-    EXPECT_EQ(SendLoader(target, profiles::DataFlashMemory, kReload), Outcome::BadInput);  // no LoaderAT45D0x1.sre
+    EXPECT_EQ(SendLoader(target, profiles::DataFlashMemory, LoaderStart::Reload), Outcome::BadInput);  // no LoaderAT45D0x1.sre
     // A loader without S1 or S2 data, and an empty pre-loader, would be sent as nothing.
     writeFile("PreLoad.bin", QByteArray());
-    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::FirstLoad), Outcome::BadInput);
     EXPECT_EQ(report.events.takeLast(),
               "Cannot send PreLoad.bin: the file is empty, and the bootstrap loader takes exactly 32 bytes.");
     writeFile("LoaderC167.sre", SLine('3', "00010000", "A") + "\n");
-    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kReload), Outcome::BadInput);
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::Reload), Outcome::BadInput);
     EXPECT_EQ(report.events.takeLast(), "Error in LoaderC167.sre: it holds no S1 or S2 loader records.");
     profile.PreLoaderFile = "/dev/zero";  // read without end, it would fill the memory
-    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::FirstLoad), Outcome::BadInput);
     // Such a file is refused before the identification byte, too: no board is left waiting.
     EXPECT_EQ(IdentifyTarget(target, profiles::CpuFlashMemory), Outcome::BadInput);
-    EXPECT_EQ(SendLoader(target, 9, kReload), Outcome::BadInput);
+    EXPECT_EQ(SendLoader(target, profiles::MemoryKind(9), LoaderStart::Reload), Outcome::BadInput);
     ASSERT_EQ(report.events.size(), 6);  // one box each, no not-responding box
     for (auto [i, word] : {std::pair{0, "LoaderC167.sre, line 2"}, {1, "PreLoad.bin"}, {2, "LoaderAT45D0x1.sre"},
                            {3, "/dev/zero: it is a device"}, {4, "/dev/zero: it is a device"}})
@@ -112,7 +112,7 @@ TEST_F(LoaderTest, APreLoaderOfOtherThan32BytesIsRefusedBeforeTheZeroByte)
         writeFile("PreLoad.bin", preLoader.left(size) + QByteArray(std::max(0, size - 32), '\x5A'));
         simulateTarget(1 + 32 + 3072, Bytes({0xC5, 0x00}));
         EXPECT_EQ(IdentifyTarget(target, profiles::CpuFlashMemory), Outcome::BadInput);
-        EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kFirstLoad), Outcome::BadInput);
+        EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::FirstLoad), Outcome::BadInput);
         EXPECT_TRUE(port.writes().isEmpty());
         ASSERT_EQ(report.events.size(), 2);  // one box each, no not-responding box
         const QString sizeText = size == 0 ? QStringLiteral("the file is empty")
@@ -124,7 +124,7 @@ TEST_F(LoaderTest, APreLoaderOfOtherThan32BytesIsRefusedBeforeTheZeroByte)
     }
     // A reload sends no pre-loader, so its size does not matter.
     simulateTarget(4 + 3072);
-    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, kReload), Outcome::Done);
+    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::Reload), Outcome::Done);
 }
 
 TEST_F(LoaderTest, TheRightBootstrapByteBringsUpPreLoaderAndLoader)

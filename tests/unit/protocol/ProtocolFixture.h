@@ -5,7 +5,7 @@
 #include "support/FakeSerialPort.h"
 #include "support/RecordingReporter.h"
 #include "support/TestFiles.h"
-#include "protocol/Module1.h"
+#include "protocol/TargetOperations.h"
 #include "protocol/ReplyCodes.h"
 #include "protocol/SRecordCodec.h"
 
@@ -32,7 +32,6 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid() && QDir::setCurrent(dir.path()));
-        protocol::TimeoutTicks = 0;
     }
     void TearDown() override { QDir::setCurrent(previousDir); }
 
@@ -42,7 +41,7 @@ protected:
     }
 
     // Reads the memory kind's application file into an image and downloads it.
-    protocol::Outcome program(int memoryKind)
+    protocol::Outcome program(profiles::MemoryKind memoryKind)
     {
         const protocol::ApplicationLoad load = protocol::LoadApplicationImage(profile, memoryKind);
         if (!load.image) {

@@ -15,10 +15,9 @@ namespace zandor::protocol {
 
 // --- Serial link and target replies -------------------------------------------------
 
-// Writes head + checksum in one write; checksum = 255 - (sum of head[2..] mod 256).
-void SendRecord(platform::ISerialPort& port, const QByteArray& head);
-// The same through the target, so the record's wire time counts toward the next wait.
-// False when the port refused the write.
+// Writes head + checksum in one write through the target, so the record's wire time counts
+// toward the next wait; checksum = 255 - (sum of head[2..] mod 256). False when the port
+// refused the write.
 bool SendRecord(Target& target, const QByteArray& head);
 
 enum class AckResult { Acknowledged, TimedOut, Refused, PortFailed };
@@ -36,24 +35,27 @@ QString TargetReplyText(const QByteArray& reply);
 
 // --- Bootstrap, loaders, erase, application download, identification ----------------
 
-constexpr int kFirstLoad = 1;  // pre-loader first (right after the bootstrap identification)
-constexpr int kReload = 2;     // running loader gets the reload command
+// How a loader reaches the target.
+enum class LoaderStart {
+    FirstLoad,  // pre-loader first (right after the bootstrap identification)
+    Reload,     // the running loader gets the reload command
+};
 
 // Sends the pre-loader (first load) or the reload command, then the loader's two images
 // (F600h-F9FFh, then E000h-E7FFh), then waits for "*".
 Outcome SendLoader(Target& target, const LoaderPackage& loader);
 // The same after preparing the loader of the memory kind from the profile; a file that
 // cannot be sent is reported as a fault and a step that ends with Outcome::BadInput.
-Outcome SendLoader(Target& target, int memoryKind, int firstLoadFlag);
+Outcome SendLoader(Target& target, profiles::MemoryKind memoryKind, LoaderStart start);
 // Reports a loader that could not be prepared (its step, the fault, a step end with
 // Outcome::BadInput); returns Outcome::BadInput.
 Outcome ReportLoaderFault(Target& target, const LoaderPrepareFault& fault);
 
 // Erases the CPU flash (4 banks) or the AMD29F0x0 (8 banks); other kinds: nothing, Done.
-Outcome EraseFlash(Target& target, int memoryKind);
+Outcome EraseFlash(Target& target, profiles::MemoryKind memoryKind);
 
 // Downloads the checked image record by record, each acknowledged before the next.
-Outcome SendApplication(Target& target, const ApplicationImage& image, int memoryKind);
+Outcome SendApplication(Target& target, const ApplicationImage& image, profiles::MemoryKind memoryKind);
 
 // Sends the zero byte and checks the bootstrap identification byte (C5h, D5h for the
 // ST10F168). Done, NoTarget (nothing in time, or the port not open), WrongTarget or
@@ -65,6 +67,6 @@ std::uint8_t ExpectedIdentification(const profiles::ProfileData& profile);
 // identification's outcome, whatever the loader download did (it reports itself); or
 // BadInput, with nothing sent, when a pre-loader or loader file is no regular file or too
 // large to ever be sent.
-Outcome IdentifyTarget(Target& target, int loaderMemoryKind);
+Outcome IdentifyTarget(Target& target, profiles::MemoryKind loaderMemoryKind);
 
 }  // namespace zandor::protocol

@@ -1,0 +1,41 @@
+#include "ProgrammingRun.h"
+
+namespace zandor::protocol {
+
+RunResult RunProgramming(Target& target, const LoaderPackage& loader, const ProgrammingJob& job)
+{
+    RunResult result;
+    // A step failed: the run ends there.
+    auto failed = [&result](Phase phase, Outcome outcome) {
+        result.phase = phase;
+        result.outcome = outcome;
+        if (outcome != Outcome::Done)
+            result.end = RunEnd::StepFailed;
+        return outcome != Outcome::Done;
+    };
+
+    if (job.identify && failed(Phase::Identify, IdentifyBootstrap(target)))
+        return result;
+    if (failed(Phase::Loader, SendLoader(target, loader)))
+        return result;
+
+    // Between steps only when one follows: a stop asked for during the last step is late.
+    if (job.erase) {
+        if (target.shouldStop()) {
+            result.end = RunEnd::StoppedAfterLoader;
+            return result;
+        }
+        if (failed(Phase::Erase, EraseFlash(target, job.memoryKind)))
+            return result;
+    }
+    if (job.image) {
+        if (target.shouldStop()) {
+            result.end = job.erase ? RunEnd::StoppedAfterErase : RunEnd::StoppedAfterLoader;
+            return result;
+        }
+        failed(Phase::Download, SendApplication(target, *job.image, job.memoryKind));
+    }
+    return result;
+}
+
+}  // namespace zandor::protocol
