@@ -18,14 +18,22 @@ TEST(Interrupt, FirstCtrlCReachesEveryBoardProcess)
     InstallInterruptHandler();
     SetInterruptTexts(QByteArray(), QByteArray(), false);
     std::vector<pid_t> boards;
+    // A child inherits our handler until it resets it: SIGINT stays blocked across the fork,
+    // so a forwarded Ctrl-C that comes early waits for the default action instead.
+    sigset_t interrupt, before;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
     for (int i = 0; i < kBoards; ++i) {
+        ::sigprocmask(SIG_BLOCK, &interrupt, &before);
         const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
         if (pid == 0) {
             ::signal(SIGINT, SIG_DFL);
+            ::sigprocmask(SIG_SETMASK, &before, nullptr);
             for (;;)
                 ::pause();
         }
+        ::sigprocmask(SIG_SETMASK, &before, nullptr);
+        ASSERT_GE(pid, 0);
         boards.push_back(pid);
         ForwardInterruptsTo(pid);
     }
