@@ -194,7 +194,7 @@ private slots:
         QVERIFY(bar->text().isEmpty());
         QVERIFY(bar->value() < bar->minimum());
         QCOMPARE(bar->property("runState").toString(), QStringLiteral("error"));
-        QCOMPARE(tipLines(), QStringList({h.panel(1), "bank 0: no answer within 10.0 s"}));
+        QCOMPARE(tipLines(), QStringList({h.panel(1), "bank 0 not acknowledged within 10.0 s"}));
     }
 
     void closeRequestWaitsForTheRunningCommand()
