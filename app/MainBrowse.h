@@ -8,9 +8,10 @@ class QWidget;
 namespace zandor::app {
 
 // The application file filter as the browse button offers it: pairs of description and
-// pattern separated by "|", the first pair being the initial choice.
-inline const QString kApplFileFilter =
-    QStringLiteral("S-Record File (*.sre)|*.sre|Binary File (*.bin)|*.bin");
+// pattern separated by "|", the first pair being the initial choice. The name endings a
+// dropped file may have derive from it.
+inline const QString kApplFileFilter = QStringLiteral(
+    "S-Record File (*.sre)|*.sre|Binary File (*.bin)|*.bin|Intel HEX files (*.hex;*.h86)|*.hex;*.h86");
 inline const QString kBrowseTitle = QStringLiteral("Select a File");
 
 // Shows a modal file-open dialog and returns the chosen path, or the empty text when the

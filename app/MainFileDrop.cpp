@@ -1,14 +1,26 @@
 #include "MainFileDrop.h"
 
+#include "MainBrowse.h"
+
 #include <QList>
+#include <QStringList>
 #include <QMimeData>
 #include <QUrl>
 
 namespace zandor::app {
 
 namespace {
-// The name endings of the application files the loaders take (see kApplFileFilter).
-const QString kDroppableEndings[] = {QStringLiteral(".sre"), QStringLiteral(".bin")};
+// ".sre", ".bin", ...: the patterns of the browse filter, every second part of it.
+QStringList DroppableEndings()
+{
+    QStringList endings;
+    const QStringList parts = kApplFileFilter.split(QLatin1Char('|'));
+    for (int i = 1; i < parts.size(); i += 2) {
+        for (const QString& pattern : parts.at(i).split(QLatin1Char(';')))
+            endings << pattern.trimmed().mid(1);  // "*.sre" ends in ".sre"
+    }
+    return endings;
+}
 }  // namespace
 
 QString ApplFileFromDrop(const QMimeData* data)
@@ -19,7 +31,8 @@ QString ApplFileFromDrop(const QMimeData* data)
     if (urls.size() != 1 || !urls.first().isLocalFile())
         return {};
     const QString path = urls.first().toLocalFile();
-    for (const QString& ending : kDroppableEndings) {
+    static const QStringList endings = DroppableEndings();
+    for (const QString& ending : endings) {
         if (path.endsWith(ending, Qt::CaseInsensitive))
             return path;
     }

@@ -1,6 +1,6 @@
 #include "WindowProtocolView.h"
 
-#include "WindowRunReasons.h"
+#include "protocol/FailureText.h"
 #include "protocol/TargetOperations.h"
 
 namespace zandor::app {
@@ -33,13 +33,15 @@ void WindowProtocolView::onStepEnd(const protocol::StepEndEvent& event)
     const bool done = event.outcome == protocol::Outcome::Done;
     if (!done)
         lastFailure_ = event;
+    if (event.phase == protocol::Phase::Identify)
+        answeredChip_ = event.chip;
     // A failed identification is the caller's to report (Reset shows the not-responding box).
     if (event.phase == protocol::Phase::Identify)
         return;
     if (event.outcome == protocol::Outcome::Interrupted) {
         // Stopped at the user's request: no fault of the target, but the memory may be half
         // written, which the panel says.
-        surface_.setStatusText(surface_.statusText() + QStringLiteral(" (") + StoppedRunText(event)
+        surface_.setStatusText(surface_.statusText() + QStringLiteral(" (") + protocol::StoppedText(event, protocol::Framing::Window)
                                + QLatin1Char(')') + kStoppedSuffix);
         return;
     }
@@ -53,6 +55,21 @@ void WindowProtocolView::beginCommand()
 {
     lastFault_.reset();
     lastFailure_.reset();
+    answeredChip_.reset();
+}
+
+QString WindowFailureText(const protocol::StepEndEvent& end, const profiles::ProfileData& profile)
+{
+    switch (end.outcome) {
+    case protocol::Outcome::Done:
+    case protocol::Outcome::BadInput:
+    case protocol::Outcome::Interrupted:
+        return QString();
+    default:
+        protocol::FailureContext context;
+        context.framing = protocol::Framing::Window;
+        return protocol::FailureText(end, profile, context);
+    }
 }
 
 }  // namespace zandor::app

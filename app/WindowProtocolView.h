@@ -7,8 +7,10 @@
 // done. The last file fault and failed step of a command are kept for the window's panel 1.
 
 #include "IStatusSurface.h"
+#include "profiles/ProfileData.h"
 #include "protocol/ProtocolEvents.h"
 
+#include <cstdint>
 #include <optional>
 
 namespace zandor::app {
@@ -31,11 +33,19 @@ public:
     void beginCommand();
     const std::optional<protocol::FaultEvent>& lastFault() const { return lastFault_; }
     const std::optional<protocol::StepEndEvent>& lastFailure() const { return lastFailure_; }
+    // The byte the board answered this command's identification with, when one came.
+    std::optional<std::uint8_t> answeredChip() const { return answeredChip_; }
 
 private:
     IStatusSurface& surface_;
     std::optional<protocol::FaultEvent> lastFault_;
     std::optional<protocol::StepEndEvent> lastFailure_;
+    std::optional<std::uint8_t> answeredChip_;
 };
+
+// Why a step failed, for panel 1's tooltip, in the protocol's words with the window's
+// framing ("record 3 of 4 refused: ..."). Empty for Done, a file fault (its own text says
+// more) and a stop (panel 1 says what was done).
+QString WindowFailureText(const protocol::StepEndEvent& end, const profiles::ProfileData& profile);
 
 }  // namespace zandor::app

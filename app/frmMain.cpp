@@ -5,11 +5,11 @@
 #include "MainTabStrip.h"
 #include "MainTiming.h"
 #include "StartupCommands.h"
-#include "WindowRunReasons.h"
 
 #include "manager/frmProfileProperties.h"
 #include "platform/ProductInfo.h"
 #include "profiles/MemoryFiles.h"
+#include "protocol/FailureText.h"
 #include "protocol/TargetOperations.h"
 #include "protocol/Target.h"
 #include "ui/FileDialogFilter.h"
@@ -180,8 +180,11 @@ bool frmMain::ResetTarget()
     protocol::Target target(comm_, protocolView_, pump_, CurrentProfile);
     const protocol::Outcome outcome = protocol::IdentifyTarget(target, SelectedMemoryKind());
     const bool identified = outcome == protocol::Outcome::Done;
-    // The chip that answered goes into panel 1's tooltip here (panel1Tip_.setChip) once
-    // the identification reports it.
+    // The chip that answered, as its byte says, stays in panel 1's tooltip until the next
+    // Reset: the board may be another derivative than the profile's processor.
+    const auto chip = protocolView_.answeredChip();
+    panel1Tip_.setChip(identified && chip ? QStringLiteral("Chip: ") + protocol::AnsweredChipText(*chip) : QString());
+    refreshPanel1Tip();
     // A loader file that can never be sent was refused with its own box before anything
     // went out; the board was not asked, so it is not called unresponsive.
     if (!identified && outcome != protocol::Outcome::BadInput)
@@ -385,14 +388,21 @@ void frmMain::showCommandFailure()
     }
     // The port's reason, when there is one, says more than the silence that followed.
     if (panel1Tip_.failure().isEmpty() && protocolView_.lastFailure()) {
-        panel1Tip_.setFailure(StepFailureText(*protocolView_.lastFailure()));
+        panel1Tip_.setFailure(WindowFailureText(*protocolView_.lastFailure(), CurrentProfile));
         refreshPanel1Tip();
     }
 }
 
 void frmMain::showFileFault(const QString& faultText, const QString& file)
 {
-    const QString reason = FileFaultWithFolder(faultText, file);
+    // A relative name: the folder it was looked up in, which is not always the expected one.
+    const QString folder = protocol::RelativeNameFolder(file);
+    QString reason = faultText;
+    if (!folder.isEmpty()) {
+        if (reason.endsWith(QLatin1Char('.')))
+            reason.chop(1);
+        reason += QStringLiteral(" (") + folder + QStringLiteral(").");
+    }
     panel1Tip_.setFailure(reason);
     setStatusText(reason);
 }

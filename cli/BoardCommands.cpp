@@ -2,7 +2,6 @@
 
 #include "BoardSession.h"
 #include "ExitCodes.h"
-#include "FailureText.h"
 #include "GangRun.h"
 #include "Interrupt.h"
 #include "RunLog.h"
@@ -10,6 +9,8 @@
 #include "platform/PortChecks.h"
 #include "platform/TimeUnits.h"
 #include "profiles/MemoryFiles.h"
+#include "protocol/ChipIdentification.h"
+#include "protocol/FailureText.h"
 
 #include <QElapsedTimer>
 
@@ -109,7 +110,8 @@ QString NoAnswerText(const CliOptions& options, const BoardJob& job, const Board
     const QStringList holders = platform::ProcessesHolding(job.device);
     if (holders.isEmpty())
         return result.message;
-    return FailureText(end, {options.waitSeconds.value_or(0), ChipText(job.profile)}, holders);
+    return protocol::FailureText(end, job.profile,
+                                 {protocol::Framing::CommandLine, options.waitSeconds.value_or(0), holders});
 }
 
 // One board, or board after board until Ctrl-C.
@@ -141,13 +143,21 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
                            ? QStringLiteral("done in %1 s").arg(result.seconds, 0, 'f', 1)
                            : NoAnswerText(options, job, result, reporter);
         if (result.exitCode == kExitSuccess && job.command == Command::Identify)
-            done = QStringLiteral("%1 identified, its loader running: %2").arg(ChipText(job.profile), done);
+            done = QStringLiteral("%1 identified, its loader running: %2").arg(protocol::ChipText(job.profile), done);
+        // The chip that answered, as its byte says: the board may be another derivative.
+        QJsonObject extra{{"port", job.device}, {"records", result.records}};
+        if (const auto chip = reporter.answeredChip(); chip && result.exitCode == kExitSuccess
+                                                       && (job.command == Command::Identify || job.command == Command::Program)) {
+            done += QStringLiteral("; the board answered ") + protocol::AnsweredChipText(*chip);
+            extra.insert(QStringLiteral("chip"), protocol::ChipByteText(*chip));
+            extra.insert(QStringLiteral("chip_name"), protocol::IdentificationMeaning(*chip));
+        }
         // The data flash is written without a separate erase: say so rather than "done".
         if (result.exitCode == kExitSuccess && job.command == Command::Erase && !reporter.stepStarted(protocol::Phase::Erase))
             done = QStringLiteral("the %1 memory needs no erase (it is written without one): no erase command "
                                   "was sent")
                        .arg(MemoryName(job.memoryKind));
-        reporter.result(result.exitCode, done, result.seconds, {{"port", job.device}, {"records", result.records}});
+        reporter.result(result.exitCode, done, result.seconds, extra);
         return result.exitCode;
     }
 

@@ -1,10 +1,10 @@
 #include "BoardSession.h"
 
 #include "ExitCodes.h"
-#include "FailureText.h"
 #include "Interrupt.h"
 #include "platform/SerialPortList.h"
 #include "platform/TimeUnits.h"
+#include "protocol/FailureText.h"
 #include "protocol/ProgrammingRun.h"
 
 #include <QElapsedTimer>
@@ -110,7 +110,9 @@ int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message)
             if (probes.lastEnd.outcome == protocol::Outcome::WrongTarget)
                 reporter_.onReply(probes.lastReply);
             reporter_.onStepEnd(probes.lastEnd);
-            *message = FailureText(probes.lastEnd, {waitMs ? *waitMs / kMillisecondsPerSecond : 0, ChipText(job_.profile)});
+            protocol::FailureContext context;
+            context.probedSeconds = waitMs ? *waitMs / kMillisecondsPerSecond : 0;
+            *message = protocol::FailureText(probes.lastEnd, job_.profile, context);
             return ExitCodeFor(probes.lastEnd.phase, probes.lastEnd.outcome);
         }
         sleepUntil(probeStart + kProbeIntervalMs);
@@ -119,7 +121,7 @@ int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message)
 
 int BoardSession::fail(const protocol::StepEndEvent& end, QString* message)
 {
-    *message = FailureText(end, {0, ChipText(job_.profile)});
+    *message = protocol::FailureText(end, job_.profile);
     return ExitCodeFor(end.phase, end.outcome);
 }
 

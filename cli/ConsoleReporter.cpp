@@ -1,6 +1,7 @@
 #include "ConsoleReporter.h"
 
-#include "FailureText.h"
+#include "protocol/ChipIdentification.h"
+#include "protocol/FailureText.h"
 #include "Interrupt.h"
 #include "platform/TimeUnits.h"
 #include "protocol/TargetOperations.h"
@@ -122,7 +123,7 @@ void ConsoleReporter::onProgress(const protocol::ProgressEvent& progress)
                            {"bytes", progress.bytes}, {"total", progress.total},
                            {"record", progress.record}, {"records", progress.records}};
         if (progress.hasAddress)
-            object.insert(QStringLiteral("address"), AddressText(progress.address));
+            object.insert(QStringLiteral("address"), protocol::AddressText(progress.address));
         event(object);
         return;
     }
@@ -186,7 +187,12 @@ void ConsoleReporter::onStepEnd(const protocol::StepEndEvent& end)
                        {"phase", protocol::PhaseName(end.phase)},
                        {"outcome", protocol::OutcomeName(end.outcome)}};
     if (end.outcome != protocol::Outcome::Done)
-        object.insert(QStringLiteral("message"), FailureText(end));
+        object.insert(QStringLiteral("message"), protocol::FailureText(end));
+    if (end.phase == protocol::Phase::Identify && end.chip) {
+        answeredChip_ = end.chip;
+        object.insert(QStringLiteral("chip"), protocol::ChipByteText(*end.chip));
+        object.insert(QStringLiteral("chip_name"), protocol::IdentificationMeaning(*end.chip));
+    }
     event(object);
     endProgressLine();
 }

@@ -11,7 +11,9 @@
 #include <QJsonObject>
 #include <QSet>
 #include <QString>
+#include <cstdint>
 #include <cstdio>
+#include <optional>
 
 namespace zandor::cli {
 
@@ -56,6 +58,8 @@ public:
     // The last step end that was not Done, for the run's message.
     const protocol::StepEndEvent& lastFailure() const { return lastFailure_; }
     bool jsonOutput() const { return style_.json; }
+    // The byte the board answered the last identification with, when one came.
+    std::optional<std::uint8_t> answeredChip() const { return answeredChip_; }
     // Whether a step of `phase` started: an erase without one sent nothing to the board.
     bool stepStarted(protocol::Phase phase) const { return phasesStarted_.contains(int(phase)); }
 
@@ -66,6 +70,7 @@ private:
 
     Style style_;
     protocol::StepEndEvent lastFailure_;
+    std::optional<std::uint8_t> answeredChip_;
     QElapsedTimer downloadClock_;
     qint64 lastBarMs_ = -1;
     PlainProgressSteps plainSteps_;

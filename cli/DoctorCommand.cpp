@@ -5,6 +5,9 @@
 #include "RunSetup.h"
 #include "platform/PortChecks.h"
 #include "platform/PortOpenError.h"
+#include "protocol/ChipIdentification.h"
+#include "protocol/FailureText.h"
+#include "protocol/SerialFormat.h"
 
 #include <QJsonArray>
 
@@ -32,6 +35,51 @@ platform::PortCheck SettingsCheck(const platform::PortSettings& settings, int po
         return {name, platform::CheckStatus::Pass, QStringLiteral("%1, handshaking %2").arg(settings.settings).arg(settings.handshaking), QString()};
     return {name, platform::CheckStatus::Fail, platform::DescribePortOpenFailure(*refused),
             QStringLiteral("correct them in the profile manager (File, Properties...)")};
+}
+
+// The bootstrap loader measures the baud rate from the zero byte as 8 data bits without
+// parity: any other format (which the port itself takes) makes it measure another rate.
+platform::PortCheck FormatCheck(const profiles::ProfileData& profile)
+{
+    const QString name = QStringLiteral("format");
+    const QString problem = protocol::SerialFormatProblem(profile);
+    if (problem.isEmpty())
+        return {name, platform::CheckStatus::Pass, QStringLiteral("8 data bits without parity, as the bootstrap loader takes them"), QString()};
+    return {name, platform::CheckStatus::Fail, problem, protocol::kSerialFormatFix};
+}
+
+// Which identification byte the profile's CPU type accepts, and what each other byte of
+// the table would mean: a board that answers one of them is named before it is met.
+platform::PortCheck ProcessorCheck(const profiles::ProfileData& profile)
+{
+    const protocol::CpuType cpu = protocol::CpuTypeOf(profile);
+    QStringList others;
+    for (const protocol::ChipIdentification& row : protocol::ChipIdentifications()) {
+        if (row.acceptedBy != cpu)
+            others << QStringLiteral("%1h is %2").arg(protocol::ChipByteText(row.byte),
+                                                      protocol::RefusedIdentificationAdvice(row.byte, cpu));
+    }
+    return {QStringLiteral("processor"), platform::CheckStatus::Pass,
+            QStringLiteral("%1: the board must answer %2h; refused: %3")
+                .arg(protocol::ChipText(profile), protocol::ChipByteText(protocol::AcceptedIdentification(cpu)),
+                     others.join(QStringLiteral("; "))),
+            QString()};
+}
+
+// The doctor's text for people, rendered from its JSON object.
+QString DoctorText(const QJsonObject& result)
+{
+    QString text = result.value(QStringLiteral("heading")).toString() + QLatin1Char('\n');
+    for (const QJsonValue& value : result.value(QStringLiteral("checks")).toArray()) {
+        const QJsonObject check = value.toObject();
+        text += QStringLiteral("%1  %2  %3\n")
+                    .arg(check.value(QStringLiteral("status")).toString(), -4)
+                    .arg(check.value(QStringLiteral("name")).toString(), -12)
+                    .arg(check.value(QStringLiteral("detail")).toString());
+        if (!check.value(QStringLiteral("fix")).toString().isEmpty())
+            text += QStringLiteral("                    fix: %1\n").arg(check.value(QStringLiteral("fix")).toString());
+    }
+    return text;
 }
 
 // The profile's files for the chosen memory, read and checked by the very functions a
@@ -63,26 +111,24 @@ int RunDoctor(const CliOptions& options)
 
     QList<platform::PortCheck> checks = platform::CheckPort(device);
     checks << SettingsCheck(settings, portNumber, device);
+    checks << FormatCheck(*profile) << ProcessorCheck(*profile);
     checks += FileChecks(*profile, options.memoryKind);
 
     bool failed = false;
     QJsonArray rows;
-    QString text = QStringLiteral("%1, profile '%2'\n").arg(platform::PortLabel(portNumber, device), profile->Name);
     for (const platform::PortCheck& check : checks) {
         failed = failed || check.status == platform::CheckStatus::Fail;
-        const QString status = platform::CheckStatusName(check.status);
-        rows.append(QJsonObject{{"name", check.name}, {"status", status}, {"detail", check.detail}, {"fix", check.fix}});
-        text += QStringLiteral("%1  %2  %3\n").arg(status, -4).arg(check.name, -12).arg(check.detail);
-        if (!check.fix.isEmpty())
-            text += QStringLiteral("                    fix: %1\n").arg(check.fix);
+        rows.append(QJsonObject{{"name", check.name}, {"status", platform::CheckStatusName(check.status)},
+                                {"detail", check.detail}, {"fix", check.fix}});
     }
+    const QJsonObject result{
+        {"port", device}, {"profile", profile->Name}, {"checks", rows},
+        {"heading", QStringLiteral("%1, profile '%2'").arg(platform::PortLabel(portNumber, device), profile->Name)}};
     const int exitCode = failed ? kExitPortFailed : kExitSuccess;
-    if (options.json) {
-        reporter.result(exitCode, failed ? QStringLiteral("a check failed") : QStringLiteral("nothing failed"), 0,
-                        {{"port", device}, {"profile", profile->Name}, {"checks", rows}});
-    } else {
-        PrintOut(text);
-    }
+    if (options.json)
+        reporter.result(exitCode, failed ? QStringLiteral("a check failed") : QStringLiteral("nothing failed"), 0, result);
+    else
+        PrintOut(DoctorText(result));
     return exitCode;
 }
 

@@ -1,6 +1,5 @@
 #include "RunSetup.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 
@@ -85,15 +84,6 @@ platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, con
     return settings;
 }
 
-QString RelativeNameAdvice(const QString& file)
-{
-    if (file.isEmpty() || !QFileInfo(file).isRelative() || QFileInfo::exists(file))
-        return QString();
-    return QStringLiteral("relative names are looked up in the current folder, %1: run from the folder "
-                          "that holds the files, or give full paths")
-        .arg(QDir::currentPath());
-}
-
 QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings)
 {
     return settings.device.isEmpty() ? platform::DeviceNameForPort(store, settings.portNumber) : settings.device;
@@ -120,19 +110,6 @@ JobFiles ReadJobFiles(const profiles::ProfileData& profile, profiles::MemoryKind
                                       files.application->image ? QString() : files.application->fault.text};
     }
     return files;
-}
-
-QByteArray ImageDigest(const protocol::ApplicationImage& image)
-{
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    for (const protocol::ImageRecord& record : image.records) {
-        const quint32 address = record.hasAddress ? record.address : 0;
-        const char fields[] = {char(record.hasAddress), char(address >> 24), char(address >> 16), char(address >> 8),
-                               char(address), char(record.wire.size() >> 8), char(record.wire.size())};
-        hash.addData(QByteArrayView(fields, sizeof fields));
-        hash.addData(record.wire);
-    }
-    return hash.result();
 }
 
 }  // namespace zandor::cli

@@ -8,6 +8,8 @@
 #include "platform/QtSettingsStore.h"
 #include "profiles/ProfileData.h"
 #include "protocol/ApplicationImage.h"
+#include "protocol/FailureText.h"
+#include "protocol/ImageDigest.h"
 #include "protocol/LoaderPackage.h"
 
 #include <QString>
@@ -35,9 +37,7 @@ platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, con
 // The device a port opens, for messages and logs.
 QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings);
 
-// For a file that is missing under a relative name: "relative names are looked up in the
-// current folder, ..."; else empty.
-QString RelativeNameAdvice(const QString& file);
+using protocol::RelativeNameAdvice;
 
 // One file a run sends and why it cannot be sent (empty `fault`: it can).
 struct FileVerdict {
@@ -56,8 +56,7 @@ struct JobFiles {
 };
 JobFiles ReadJobFiles(const profiles::ProfileData& profile, profiles::MemoryKind memoryKind, bool withApplication);
 
-// The digest (SHA-256) of what an image puts on the line: every record's address and
-// bytes, in order. Two runs with the same digest program the same memory.
-QByteArray ImageDigest(const protocol::ApplicationImage& image);
+// The gang run's image guard: the digest `check` shows as image_sha256.
+using protocol::ImageDigest;
 
 }  // namespace zandor::cli

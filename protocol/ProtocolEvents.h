@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace zandor::protocol {
 
@@ -83,6 +84,9 @@ struct StepEndEvent {
     std::uint32_t lastAcknowledgedAddress = 0;
     int limitTicks = 0;    // the reply limit that ran out, in ticks of 100 ms
     QByteArray reply;      // the refusal
+    // The identification: the byte the board answered the zero byte with, accepted or not
+    // (none when nothing came). Front ends name it from the identification table.
+    std::optional<std::uint8_t> chip;
 };
 
 class IProtocolObserver {

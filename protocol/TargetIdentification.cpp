@@ -14,7 +14,7 @@ std::uint8_t ExpectedIdentification(const profiles::ProfileData& profile)
 
 namespace {
 
-Outcome Identify(Target& target, QByteArray* wrongReply)
+Outcome Identify(Target& target, QByteArray* wrongReply, std::optional<std::uint8_t>* chip)
 {
     // A late answer to an earlier attempt must not pass for this one.
     target.port.readAllPending();
@@ -31,6 +31,7 @@ Outcome Identify(Target& target, QByteArray* wrongReply)
     const QByteArray reply = target.port.readAllPending();
     if (reply.isEmpty())
         return Outcome::NoTarget;
+    *chip = static_cast<std::uint8_t>(reply.at(0));
     if (static_cast<std::uint8_t>(reply.at(0)) != ExpectedIdentification(target.profile)) {
         target.observer.onReply({Phase::Identify, reply});
         *wrongReply = reply;
@@ -49,7 +50,7 @@ Outcome IdentifyBootstrap(Target& target)
     StepEndEvent end;
     end.phase = Phase::Identify;
     end.limitTicks = kIdentifyLimitTicks;
-    end.outcome = Identify(target, &end.reply);
+    end.outcome = Identify(target, &end.reply, &end.chip);
     target.observer.onStepEnd(end);
     return end.outcome;
 }

@@ -1,23 +1,12 @@
 #include "TargetIo.h"
 
 #include "ReplyCodes.h"
+#include "SerialFormat.h"
 #include "platform/TimeUnits.h"
 
 #include <algorithm>
 
 namespace zandor::protocol {
-
-namespace {
-
-int BaudRate(const profiles::ProfileData& profile)
-{
-    // "38400,N,8,1": the baud rate is the first field.
-    bool ok = false;
-    const int baud = profile.COMSettings.section(QLatin1Char(','), 0, 0).trimmed().toInt(&ok);
-    return ok && baud > 0 ? baud : kFallbackBaudRate;
-}
-
-}  // namespace
 
 bool WriteToTarget(Target& target, const QByteArray& bytes)
 {
@@ -30,7 +19,7 @@ bool WriteToTarget(Target& target, const QByteArray& bytes)
 qint64 WireMilliseconds(const profiles::ProfileData& profile, qint64 bytes)
 {
     const qint64 bitTimes = bytes * kBitsPerWireByte * qint64(platform::kMillisecondsPerSecond);
-    const qint64 baud = BaudRate(profile);
+    const qint64 baud = BaudRateOf(profile);
     return (bitTimes + baud - 1) / baud;
 }
 

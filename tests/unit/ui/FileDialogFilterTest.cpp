@@ -12,6 +12,7 @@ TEST(FileDialogFilter, TurnsDescriptionAndPatternPairsIntoTheDialogsEntries)
         {"Binary File (*.bin)|*.bin", "Binary File (*.bin)"},
         // A description that does not show its pattern gets it; several patterns become one list.
         {"Loaders|*.sre; *.s19", "Loaders (*.sre *.s19)"},
+        {"Intel HEX files (*.hex;*.h86)|*.hex;*.h86", "Intel HEX files (*.hex *.h86)"},
         {"|*.bin", "(*.bin)"},
         // A description without a pattern would be taken for patterns by the dialog: dropped.
         {"Binary File (*.bin)|*.bin|All Files", "Binary File (*.bin)"},

@@ -41,7 +41,7 @@ private slots:
             QCOMPARE(QDir::currentPath(), QDir(h.dir.path()).canonicalPath());
         };
         browse({});
-        QCOMPARE(filter, QStringLiteral("S-Record File (*.sre);;Binary File (*.bin)"));
+        QCOMPARE(filter, QStringLiteral("S-Record File (*.sre);;Binary File (*.bin);;Intel HEX files (*.hex *.h86)"));
         QCOMPARE(h.fileField()->text(), QStringLiteral("Appl.sre"));
         browse(chosen);
         QCOMPARE(h.window->currentProfile().C167ApplFile, chosen);
@@ -73,6 +73,9 @@ private slots:
             {{local("Image.BIN")}, url, field, false, "/data/Image.BIN"},
             {{local("One.sre"), local("Two.sre")}, {}, window, false, {}},
             {{local("Notes.txt")}, {}, field, false, {}},
+            {{local("Appl.h86")}, {}, window, false, "/data/Appl.h86"},
+            {{local("Appl.HEX")}, {}, field, false, "/data/Appl.HEX"},
+            {{local("Appl.hex.txt")}, {}, window, false, {}},
             {{QUrl("https://example.com/Appl.sre")}, {}, window, false, {}},
             {{}, "/data/Appl.sre", window, false, {}},
             {{local("Appl.sre")}, {}, field, true, {}},
@@ -194,7 +197,50 @@ private slots:
         QVERIFY(bar->text().isEmpty());
         QVERIFY(bar->value() < bar->minimum());
         QCOMPARE(bar->property("runState").toString(), QStringLiteral("error"));
-        QCOMPARE(tipLines(), QStringList({h.panel(1), "bank 0: no answer within 10.0 s"}));
+        QCOMPARE(tipLines(), QStringList({h.panel(1), "bank 0 not acknowledged within 10.0 s"}));
+    }
+
+    // Reset: the chip that answered is named in panel 1's tooltip; a refused byte says what
+    // it means and what to try; silence lists what to check, the profile's format first
+    // when it is not 8 data bits without parity.
+    void resetNamesTheChipOrWhatToCheck()
+    {
+        struct Case {
+            int answer;  // the byte the board answers the zero byte with; -1: silence
+            QString settings;
+            QStringList tipAfterPanel;  // the tooltip's lines after panel 1's text
+        };
+        const Case cases[] = {
+            {0xC5, "38400,N,8,1", {"Chip: C5h (a C167 derivative such as the C167CR)"}},
+            {0xD5, "38400,N,8,1",
+             {"the identification: the board answered D5h, not as a C167 (C5h): that is a chip with identification "
+              "registers, such as the ST10F168: choose that CPU type if this is one"}},
+            {0xA5, "38400,N,8,1", {"the identification: the board answered A5h, not as a C167 (C5h): that is an early C167"}},
+            {-1, "57600,E,7,1",
+             {"the identification: no answer within 0.2 s. Check, most likely first:",
+              "- the board reset into bootstrap mode and the cable on this port",
+              "- the profile's serial format: 7 data bits, parity E, not 8 data bits without parity (the bootstrap "
+              "loader measures the baud rate from a zero byte of 8 data bits)",
+              "- the baud rate, 57600: some derivatives measure it reliably only up to 19200: try 19200 or 9600",
+              "- an adapter that echoes: a reply of 00h is our own zero byte coming back"}},
+        };
+        for (const Case& c : cases) {
+            MainWindowHarness h;
+            h.enterFolder();
+            h.start();
+            h.window->currentProfile().COMSettings = c.settings;
+            h.fakePort.setResponder([answer = c.answer](const QByteArray& w, auto& p) {
+                if (w == QByteArray(1, '\0')) {
+                    if (answer >= 0)
+                        p.queueReceived(QByteArray(1, char(answer)));
+                } else {
+                    p.queueReceived("*");
+                }
+            });
+            h.click("cmdReset");
+            const QStringList tip = h.control<QLabel>("staPanel1")->toolTip().split('\n');
+            QCOMPARE(tip.mid(1), c.tipAfterPanel);
+        }
     }
 
     void closeRequestWaitsForTheRunningCommand()
