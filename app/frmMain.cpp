@@ -182,9 +182,10 @@ bool frmMain::ResetTarget()
     const bool identified = outcome == protocol::Outcome::Done;
     // The chip that answered goes into panel 1's tooltip here (panel1Tip_.setChip) once
     // the identification reports it.
-    // A loader file that can never be sent was refused with its own box before anything
-    // went out; the board was not asked, so it is not called unresponsive.
-    if (!identified && outcome != protocol::Outcome::BadInput)
+    // A loader file that can never be sent, or a reset sequence that cannot run, was
+    // refused with its own box before anything went out; the board was not asked, so it
+    // is not called unresponsive.
+    if (!identified && outcome != protocol::Outcome::BadInput && !protocolView_.lastFault())
         NotRespondingBox();
     showCommandFailure();
     EnableControls(kFirstTab, true);
