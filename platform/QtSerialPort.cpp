@@ -4,6 +4,10 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 #include <utility>
 
 namespace zandor::platform {
@@ -133,7 +137,8 @@ bool QtSerialPort::applyLineLevels(const PortSettings& settings, QString* reason
     modemLines_.emplace(port_.handle(), device_);
     // After every setting above: QSerialPort keeps its own copy of the terminal settings,
     // and a setter called after this would write the flag back.
-    if (settings.keepLinesAtClose && !ClearHangUpOnClose(port_.handle(), device_, reason))
+    keepLinesAtClose_ = settings.keepLinesAtClose;
+    if (keepLinesAtClose_ && !ClearHangUpOnClose(port_.handle(), device_, reason))
         return false;
 #else
     Q_UNUSED(reason);
@@ -152,7 +157,20 @@ void QtSerialPort::closeDevice()
         return;
     lowLatencyMode_.restore();  // while the descriptor is still ours
     modemLines_.reset();
+#ifdef Q_OS_UNIX
+    // QSerialPort puts back the terminal settings it found at open before it closes, the
+    // hang-up-on-close flag included, and the device's last close would then drop DTR and
+    // RTS. A second descriptor keeps the device open past QSerialPort's close, so the flag
+    // can be cleared again before the real last close.
+    const int keeper = keepLinesAtClose_ ? ::dup(port_.handle()) : -1;
     port_.close();
+    if (keeper >= 0) {
+        ClearHangUpOnClose(keeper, device_, nullptr);
+        ::close(keeper);
+    }
+#else
+    port_.close();
+#endif
     lowLatencyState_ = LowLatencyState::Unsupported;
 }
 

@@ -59,6 +59,7 @@ private:
     bool nullDiscard_ = false;
     bool failed_ = false;
     std::optional<DescriptorModemLines> modemLines_;  // while the device is open
+    bool keepLinesAtClose_ = false;
 };
 
 }  // namespace zandor::platform
