@@ -185,9 +185,10 @@ bool frmMain::ResetTarget()
     const auto chip = protocolView_.answeredChip();
     panel1Tip_.setChip(identified && chip ? QStringLiteral("Chip: ") + protocol::AnsweredChipText(*chip) : QString());
     refreshPanel1Tip();
-    // A loader file that can never be sent was refused with its own box before anything
-    // went out; the board was not asked, so it is not called unresponsive.
-    if (!identified && outcome != protocol::Outcome::BadInput)
+    // A loader file that can never be sent, or a reset sequence that cannot run, was
+    // refused with its own box before anything went out; the board was not asked, so it
+    // is not called unresponsive.
+    if (!identified && outcome != protocol::Outcome::BadInput && !protocolView_.lastFault())
         NotRespondingBox();
     showCommandFailure();
     EnableControls(kFirstTab, true);

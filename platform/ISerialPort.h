@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IModemLines.h"
+
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
@@ -17,6 +19,9 @@ struct PortSettings {
     std::int32_t outBufferSize = 2048;  // bytes; as above
     bool nullDiscard = false;        // drop received zero bytes
     QString settings = QStringLiteral("38400,N,8,1");  // baud,parity,data bits,stop bits
+    // Clear the device's hang-up-on-close flag: closing the port then leaves DTR and RTS as
+    // a reset or run sequence set them, instead of dropping both (a reset on most boards).
+    bool keepLinesAtClose = false;
 };
 
 class ISerialPort {
@@ -38,6 +43,9 @@ public:
     // True once the device has gone away under us (USB adapter unplugged, line closed):
     // a wait must end at once instead of polling a dead port.
     virtual bool hasFailed() const = 0;
+    // The open port's DTR, RTS and input lines; nothing when the port is not open or has
+    // no modem lines at all (a port in memory).
+    virtual IModemLines* modemLines() { return nullptr; }
 };
 
 }  // namespace zandor::platform

@@ -4,6 +4,10 @@
 
 #include <QFileInfo>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 #include <utility>
 
 namespace zandor::platform {
@@ -107,10 +111,10 @@ bool QtSerialPort::open(const PortSettings& settings, QString* reason)
         return refuse({PortOpenProblem::InUse, portNumber, device_, QString()}, reason);
     }
 #endif
-    // A line without modem signals (a pseudo-terminal, some adapters) cannot raise DTR;
-    // that does not stop the data from flowing, so it is not an error.
-    if (!port_.setDataTerminalReady(settings.dtrEnable))
-        port_.clearError();
+    if (!applyLineLevels(settings, reason)) {
+        closeDevice();
+        return false;
+    }
 #ifdef Q_OS_UNIX
     lowLatencyState_ = lowLatencyMode_.enable(port_.handle());
 #endif
@@ -118,12 +122,55 @@ bool QtSerialPort::open(const PortSettings& settings, QString* reason)
     return true;
 }
 
+bool QtSerialPort::applyLineLevels(const PortSettings& settings, QString* reason)
+{
+    // The kernel asserts DTR and RTS when the device opens; on a board whose reset or boot
+    // pin hangs on them that is a reset, so both take the profile's levels at once. RTS is
+    // released unless the port drives it for RTS/CTS handshaking. A line without modem
+    // signals (a pseudo-terminal, some adapters) cannot set them; that does not stop the
+    // data from flowing, so it is not an error here: a sequence that needs them says so.
+    if (!port_.setDataTerminalReady(settings.dtrEnable))
+        port_.clearError();
+    if (port_.flowControl() != QSerialPort::HardwareControl && !port_.setRequestToSend(false))
+        port_.clearError();
+#ifdef Q_OS_UNIX
+    modemLines_.emplace(port_.handle(), device_);
+    // After every setting above: QSerialPort keeps its own copy of the terminal settings,
+    // and a setter called after this would write the flag back.
+    keepLinesAtClose_ = settings.keepLinesAtClose;
+    if (keepLinesAtClose_ && !ClearHangUpOnClose(port_.handle(), device_, reason))
+        return false;
+#else
+    Q_UNUSED(reason);
+#endif
+    return true;
+}
+
+IModemLines* QtSerialPort::modemLines()
+{
+    return isOpen() && modemLines_ ? &*modemLines_ : nullptr;
+}
+
 void QtSerialPort::closeDevice()
 {
     if (!port_.isOpen())
         return;
     lowLatencyMode_.restore();  // while the descriptor is still ours
+    modemLines_.reset();
+#ifdef Q_OS_UNIX
+    // QSerialPort puts back the terminal settings it found at open before it closes, the
+    // hang-up-on-close flag included, and the device's last close would then drop DTR and
+    // RTS. A second descriptor keeps the device open past QSerialPort's close, so the flag
+    // can be cleared again before the real last close.
+    const int keeper = keepLinesAtClose_ ? ::dup(port_.handle()) : -1;
     port_.close();
+    if (keeper >= 0) {
+        ClearHangUpOnClose(keeper, device_, nullptr);
+        ::close(keeper);
+    }
+#else
+    port_.close();
+#endif
     lowLatencyState_ = LowLatencyState::Unsupported;
 }
 

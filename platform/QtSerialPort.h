@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DescriptorModemLines.h"
 #include "ISerialPort.h"
 #include "ISettingsStore.h"
 #include "LowLatency.h"
@@ -9,6 +10,7 @@
 #include <QObject>
 #include <QSerialPort>
 #include <functional>
+#include <optional>
 
 namespace zandor::platform {
 
@@ -33,6 +35,7 @@ public:
     QByteArray readAllPending() override;
     qint64 pendingCount() override;
     bool hasFailed() const override { return failed_; }
+    IModemLines* modemLines() override;
 
     // Whether the driver of the open port hands on received bytes at once.
     LowLatencyState lowLatency() const { return lowLatencyState_; }
@@ -40,6 +43,8 @@ public:
 private:
     bool refuse(const PortOpenFailure& failure, QString* reason);
     void closeDevice();
+    // Puts DTR and RTS at the profile's levels and, when asked, keeps them past the close.
+    bool applyLineLevels(const PortSettings& settings, QString* reason);
     void onError(QSerialPort::SerialPortError error);
     // Moves what QSerialPort has received into our own buffer, dropping zero bytes
     // when the profile asks for it.
@@ -53,6 +58,8 @@ private:
     QByteArray received_;
     bool nullDiscard_ = false;
     bool failed_ = false;
+    std::optional<DescriptorModemLines> modemLines_;  // while the device is open
+    bool keepLinesAtClose_ = false;
 };
 
 }  // namespace zandor::platform

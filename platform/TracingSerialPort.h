@@ -26,6 +26,7 @@ public:
     QByteArray readAllPending() override;
     qint64 pendingCount() override { return inner_.pendingCount(); }
     bool hasFailed() const override { return inner_.hasFailed(); }
+    IModemLines* modemLines() override { return inner_.modemLines(); }
 
 private:
     TracingSerialPort(ISerialPort& inner, std::unique_ptr<QFile> file);

@@ -133,4 +133,25 @@ QString LineSequenceHandshakingFault(const LineSequence& steps, int handshaking)
     return QString();
 }
 
+QString SequenceRoleName(SequenceRole role)
+{
+    return role == SequenceRole::Reset ? QStringLiteral("reset sequence") : QStringLiteral("run sequence");
+}
+
+CheckedLineSequence CheckLineSequence(SequenceRole role, const QString& text, int handshaking)
+{
+    CheckedLineSequence checked;
+    QString fault;
+    const auto steps = ParseLineSequence(text, &fault);
+    if (steps)
+        fault = LineSequenceHandshakingFault(*steps, handshaking);
+    if (!fault.isEmpty()) {
+        checked.fault = QStringLiteral("The profile's %1 cannot run, so nothing was sent. %2")
+                            .arg(SequenceRoleName(role), fault);
+        return checked;
+    }
+    checked.steps = *steps;
+    return checked;
+}
+
 }  // namespace zandor::profiles

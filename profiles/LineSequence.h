@@ -48,4 +48,21 @@ QString LineSequenceText(const LineSequence& steps);
 // fight it. Empty when the two go together.
 QString LineSequenceHandshakingFault(const LineSequence& steps, int handshaking);
 
+// The two sequences a profile holds.
+enum class SequenceRole {
+    Reset,  // before every zero byte: puts the board into its bootstrap mode
+    Run,    // after a successful programming run: starts the new application
+};
+
+// A profile's sequence as a run takes it: the steps, or why none of them may run.
+struct CheckedLineSequence {
+    LineSequence steps;  // empty: nothing to do, the lines keep their levels
+    QString fault;       // the text does not parse or fights the handshaking; names the sequence and the step
+};
+
+// Parses `text` and checks it against the handshaking (as LineSequenceHandshakingFault).
+CheckedLineSequence CheckLineSequence(SequenceRole role, const QString& text, int handshaking);
+// "reset sequence", "run sequence".
+QString SequenceRoleName(SequenceRole role);
+
 }  // namespace zandor::profiles

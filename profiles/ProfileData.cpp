@@ -18,14 +18,15 @@ bool ProfileData::operator==(const ProfileData& o) const
                     AMD29F0x0ApplFileOffset, AT45D0x1LoaderFile, AT45D0x1ApplFile,
                     AT45D0x1ApplFileOffset, C167LoaderFile, C168LoaderFile, C167ApplFile,
                     C167ApplFileOffset, DS1994LoaderFile, DS1994ApplFile, DS1994ApplFileOffset,
-                    ProcessorCode)
+                    ProcessorCode, ResetSequence, RunSequence)
            == std::tie(o.Name, o.COMPort, o.COMDTREnable, o.COMHandshaking, o.COMInBufferSize,
                        o.COMOutBufferSize, o.COMNullDiscard, o.COMSettings, o.IndBusy, o.IndFail,
                        o.PreLoaderFile, o.AMD29F0x0LoaderFile, o.AMD29F0x0ApplFile,
                        o.AMD29F0x0ApplFileOffset, o.AT45D0x1LoaderFile, o.AT45D0x1ApplFile,
                        o.AT45D0x1ApplFileOffset, o.C167LoaderFile, o.C168LoaderFile,
                        o.C167ApplFile, o.C167ApplFileOffset, o.DS1994LoaderFile,
-                       o.DS1994ApplFile, o.DS1994ApplFileOffset, o.ProcessorCode);
+                       o.DS1994ApplFile, o.DS1994ApplFileOffset, o.ProcessorCode,
+                       o.ResetSequence, o.RunSequence);
 }
 
 }  // namespace zandor::profiles

@@ -48,6 +48,11 @@ struct ProfileData {
     QString DS1994ApplFile = QStringLiteral("ApplDS1994.sre");
     QString DS1994ApplFileOffset = QStringLiteral("00000000");
     QString ProcessorCode = QStringLiteral("C167");
+    // DTR/RTS steps (profiles/LineSequence.h). ResetSequence runs before every zero byte,
+    // RunSequence after a successful programming run of the command line. Empty: the lines
+    // keep their levels from the open, as on a board reset by hand.
+    QString ResetSequence;
+    QString RunSequence;
 
     bool operator==(const ProfileData& other) const;
     bool operator!=(const ProfileData& other) const { return !(*this == other); }

@@ -45,6 +45,8 @@ const std::vector<ProfileKey>& ProfileKeyTable()
         {"DS1994ApplFile", ZANDOR_FIELD(TextField, DS1994ApplFile)},
         {"DS1994ApplFileOffset", ZANDOR_FIELD(TextField, DS1994ApplFileOffset)},
         {"ProcessorCode", ZANDOR_FIELD(TextField, ProcessorCode)},
+        {"ResetSequence", ZANDOR_FIELD(TextField, ResetSequence)},
+        {"RunSequence", ZANDOR_FIELD(TextField, RunSequence)},
     };
     return table;
 }

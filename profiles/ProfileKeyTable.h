@@ -21,7 +21,7 @@ struct ProfileKey {
     std::variant<TextField, BoolField, Int16Field, Int32Field, UInt8Field> field;
 };
 
-// The 32 keys in their stored order.
+// The 34 keys in their stored order.
 const std::vector<ProfileKey>& ProfileKeyTable();
 
 // The field's stored text.

@@ -9,7 +9,7 @@
 
 namespace zandor::profiles {
 
-// The 32 stored keys of a profile, in the order they are read and written.
+// The 34 stored keys of a profile, in the order they are read and written.
 QStringList ProfileKeyNames();
 
 // The stored text of the field behind `key` (any letter case); empty for an unknown key.

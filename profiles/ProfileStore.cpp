@@ -72,7 +72,7 @@ void ProfileStore::LoadProfile(const QString& name, ProfileData& record)
 void ProfileStore::SaveProfile(const QString& name, const ProfileData& record)
 {
     // A profile named "General" or "Profiles" (say from the command line) would write its
-    // 32 keys into the store's own sections.
+    // 34 keys into the store's own sections.
     if (IsReservedProfileName(name))
         return;
     // One call for all keys: the store rewrites its file once per save, not once per key.

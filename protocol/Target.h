@@ -4,6 +4,7 @@
 #include "platform/IEventPump.h"
 #include "platform/ISerialPort.h"
 #include "profiles/ProfileData.h"
+#include "profiles/ProfileSerialSettings.h"
 
 #include <functional>
 
@@ -17,7 +18,8 @@ constexpr int kTickMilliseconds = 100;
 struct Target {
     Target(platform::ISerialPort& p, IProtocolObserver& o, platform::IEventPump& e,
            const profiles::ProfileData& pr)
-        : port(p), observer(o), pump(e), profile(pr)
+        : port(p), observer(o), pump(e), profile(pr),
+          resetSequence(profiles::ProfileLineSequence(pr, profiles::SequenceRole::Reset))
     {
     }
 
@@ -25,6 +27,11 @@ struct Target {
     IProtocolObserver& observer;
     platform::IEventPump& pump;
     const profiles::ProfileData& profile;
+
+    // Run on the port's modem lines right before every zero byte, so that a board wired
+    // for it enters its bootstrap mode. The profile's ResetSequence by default; a front end
+    // may replace it for one run. A fault refuses every identification with it.
+    profiles::CheckedLineSequence resetSequence;
 
     // Asked after every acknowledged bank or record: true ends the operation there with
     // Outcome::Interrupted. The window never stops half way; the command line does on Ctrl-C.

@@ -1,6 +1,7 @@
 #include "TargetOperations.h"
 
 #include "ChipIdentification.h"
+#include "LineSequenceRun.h"
 #include "ReplyCodes.h"
 #include "TargetIo.h"
 #include "profiles/MemoryFiles.h"
@@ -14,8 +15,48 @@ std::uint8_t ExpectedIdentification(const profiles::ProfileData& profile)
 
 namespace {
 
+// Nothing was sent: the fault says why, the outcome ends the identification.
+Outcome ReportSequenceFault(Target& target, const QString& text, Outcome outcome)
+{
+    FaultEvent fault;
+    fault.phase = Phase::Identify;
+    fault.text = text;
+    target.observer.onFault(fault);
+    return outcome;
+}
+
+// Resets the board into its bootstrap mode when the profile says how.
+Outcome RunResetSequence(Target& target)
+{
+    const profiles::CheckedLineSequence& sequence = target.resetSequence;
+    if (!sequence.fault.isEmpty())
+        return ReportSequenceFault(target, sequence.fault, Outcome::BadInput);
+    // A closed port fails at the zero byte, as it does without a sequence.
+    if (sequence.steps.isEmpty() || !target.port.isOpen())
+        return Outcome::Done;
+    platform::IModemLines* lines = target.port.modemLines();
+    if (!lines) {
+        return ReportSequenceFault(target, QStringLiteral("The port has no modem lines, so the profile's reset "
+                                                          "sequence cannot run."),
+                                   Outcome::LineFailed);
+    }
+    const LineSequenceOutcome outcome = RunLineSequence(sequence.steps, *lines, target.pump, target.stopRequested);
+    switch (outcome.result) {
+    case LineSequenceOutcome::Result::Done:
+        return Outcome::Done;
+    case LineSequenceOutcome::Result::Interrupted:
+        return Outcome::Interrupted;
+    case LineSequenceOutcome::Result::LineFailed:
+        break;
+    }
+    return ReportSequenceFault(target, QStringLiteral("The profile's reset sequence failed. %1").arg(outcome.reason),
+                               Outcome::LineFailed);
+}
+
 Outcome Identify(Target& target, QByteArray* wrongReply, std::optional<std::uint8_t>* chip)
 {
+    if (const Outcome reset = RunResetSequence(target); reset != Outcome::Done)
+        return reset;
     // A late answer to an earlier attempt must not pass for this one.
     target.port.readAllPending();
     if (!WriteToTarget(target, QByteArray(1, kBootstrapRequest)))

@@ -57,9 +57,11 @@ Outcome EraseFlash(Target& target, profiles::MemoryKind memoryKind);
 // Downloads the checked image record by record, each acknowledged before the next.
 Outcome SendApplication(Target& target, const ApplicationImage& image, profiles::MemoryKind memoryKind);
 
-// Sends the zero byte and checks the bootstrap identification byte (C5h, D5h for the
-// ST10F168). Done, NoTarget (nothing in time, or the port not open), WrongTarget or
-// LineFailed.
+// Runs the target's reset sequence, sends the zero byte and checks the bootstrap
+// identification byte (C5h, D5h for the ST10F168). Done, NoTarget (nothing in time, or the
+// port not open), WrongTarget or LineFailed (also: a sequence step the port refused, with a
+// fault event naming it); BadInput, with a fault event and nothing sent, for a sequence
+// that cannot run; Interrupted when stopped during one of its waits.
 Outcome IdentifyBootstrap(Target& target);
 // The identification byte the profile's processor answers: C5h, or D5h for the ST10F168.
 std::uint8_t ExpectedIdentification(const profiles::ProfileData& profile);

@@ -47,7 +47,28 @@ void Board::fitNextBoard()
     log_.write("board " + std::to_string(boardNumber_));
     memory_.clear();
     downloadSeen_ = false;
-    state_ = options_.silent ? State::Silent : State::WaitBootstrap;
+    state_ = bootState();
+    preLoaderReceived_ = 0;
+    pendingEraseBank_ = -1;
+}
+
+void Board::takeBoardOut()
+{
+    log_.write("board-out " + std::to_string(boardNumber_));
+    state_ = State::Absent;
+    quietSinceMs_ = line_.nowMs();
+}
+
+void Board::restart()
+{
+    if (state_ == State::Absent)
+        return;  // nothing in the fixture to reset
+    log_.write("reset-pulse");
+    state_ = bootState();
+    preLoaderReceived_ = 0;
+    reloading_ = false;
+    loaderImage_.clear();
+    pendingEraseBank_ = -1;
 }
 
 bool Board::midRecord() const
@@ -72,6 +93,14 @@ std::int64_t Board::quietDeadlineMs() const
 {
     if (midRecord())
         return quietSinceMs_ + kQuietRecordMs;
+    if (options_.swapMs > 0) {
+        // The operator takes a programmed board out once its line has gone quiet, and
+        // fits the next one a while later, until the fixture's boards are used up.
+        if (state_ == State::Absent)
+            return options_.boards == 0 || boardNumber_ < options_.boards ? quietSinceMs_ + options_.swapMs
+                                                                         : kNoDeadline;
+        return downloadSeen_ ? quietSinceMs_ + options_.swapMs : kNoDeadline;
+    }
     if (state_ == State::RecordStart && downloadSeen_)
         return quietSinceMs_ + options_.rearmMs;
     return kNoDeadline;
@@ -84,6 +113,11 @@ void Board::checkQuiet()
          deadline != kNoDeadline && line_.nowMs() >= deadline; deadline = quietDeadlineMs()) {
         if (midRecord()) {
             dropPartialRecord();
+        } else if (options_.swapMs > 0) {
+            if (state_ == State::Absent)
+                fitNextBoard();
+            else
+                takeBoardOut();
         } else {
             // The operator took the programmed board out and reset the next one.
             log_.write("rearm");
@@ -94,6 +128,8 @@ void Board::checkQuiet()
 
 void Board::feed(std::uint8_t byte)
 {
+    if (state_ == State::Absent)
+        return;  // no board to hear it, and the fixture's timing goes on
     if (state_ == State::RecordStart && byte != static_cast<std::uint8_t>(kRecordStart)) {
         // Not traffic the loader acts on: a host probing for the next board every few
         // hundred milliseconds must not keep --rearm from fitting it.
@@ -124,6 +160,7 @@ void Board::handle(std::uint8_t byte)
     switch (state_) {
     case State::Silent:
     case State::Crashed:
+    case State::Absent:
         return;
     case State::WaitBootstrap:
         if (byte == kBootstrapRequest)
@@ -265,7 +302,7 @@ void Board::handleErase()
 void Board::handleDataOrPassThrough(int addressBytes, bool stores)
 {
     const int number = ++recordNumber_;
-    if (options_.rearmMs > 0)
+    if (options_.rearmMs > 0 || options_.swapMs > 0)
         downloadSeen_ = true;
     const int payloadBytes = recordCount_ - 1;
     if (payloadBytes < addressBytes) {

@@ -52,6 +52,11 @@ public:
     void checkQuiet();
     // --close-after-records reached: the line must be closed now.
     bool wantsLineClosed() const { return closeLine_; }
+    // A reset pulse on the wired reset line: the chip starts afresh in its bootstrap mode
+    // (whether it then answers is the wiring's to say); the flash keeps what was programmed.
+    void restart();
+    // False while --swap-ms has taken the board out and the next is not fitted yet.
+    bool present() const { return state_ != State::Absent; }
     // The memory of the board fitted now.
     const MemoryModel& memory() const { return memory_; }
     int boardNumber() const { return boardNumber_; }
@@ -68,6 +73,7 @@ private:
         RecordCount,
         RecordBody,     // payload and checksum
         EraseLineFeed,  // erase command received, waiting for its line feed
+        Absent,         // --swap-ms: the programmed board was taken out, the fixture is empty
     };
 
     void handle(std::uint8_t byte);
@@ -77,6 +83,9 @@ private:
     // The line stayed quiet in the middle of a record: the host gave up on it.
     void dropPartialRecord();
     void fitNextBoard();
+    void takeBoardOut();
+    // The state a fresh or reset chip starts in.
+    State bootState() const { return options_.silent ? State::Silent : State::WaitBootstrap; }
     void answerBootstrap();
     void finishLoaderImage();
     void finishRecord();
@@ -104,7 +113,7 @@ private:
     int boardNumber_ = 0;                   // boards fitted so far, this one included
     // --rearm: this board's loader took a record, so a quiet line means it is being swapped.
     bool downloadSeen_ = false;
-    std::int64_t quietSinceMs_ = 0;         // the last byte the board acted on
+    std::int64_t quietSinceMs_ = 0;         // the last byte the board acted on, or when it was taken out
     MemoryModel memory_;
 };
 

@@ -49,6 +49,8 @@ public:
     int read(std::uint8_t* buffer, int capacity);
     // The board now handles byte `index` of the last read: replies wait for its arrival.
     void beginByte(int index);
+    // When (monotonic ns) the byte being handled had fully arrived.
+    std::int64_t arrivalNs() const { return arrival_; }
 
     void send(const std::string& bytes) override;
     void pause(int milliseconds) override;

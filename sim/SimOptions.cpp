@@ -106,6 +106,23 @@ int& AckDelayMs(SimOptions& o) { return o.ackDelayMs; }
 int& CloseAfterRecords(SimOptions& o) { return o.closeAfterRecords; }
 int& LatencyMs(SimOptions& o) { return o.latencyMs; }
 int& RearmMs(SimOptions& o) { return o.rearmMs; }
+int& SwapMs(SimOptions& o) { return o.swapMs; }
+int& Boards(SimOptions& o) { return o.boards; }
+
+constexpr long kMaxSwapMs = 60000;  // a minute to take a board out or fit the next
+constexpr long kMaxBoards = 100000;
+
+template <std::optional<WiredLine> SimOptions::*Field>
+bool SetWiredLine(SimOptions& options, const std::string& value)
+{
+    const auto line = ParseWiredLine(value);
+    options.*Field = line;
+    return line.has_value();
+}
+
+// "is not one of dtr|rts"
+const std::string kWiredRefusal = "is not one of " + WiredLineChoices();
+const std::string kPresenceRefusal = "is not one of " + PresenceLineChoices();
 
 const SimOptionSpec kSimOptions[] = {
     {"--link", "PATH", "publish the device as this symbolic link", nullptr, nullptr,
@@ -152,6 +169,28 @@ const SimOptionSpec kSimOptions[] = {
      "is not a number from 0 to 1000", SetInt<LatencyMs, 0, kMaxLatencyMs>},
     {"--rearm", "MS", "after a download, a fresh board in bootstrap mode MS later", nullptr,
      "is not a number from 1 to 60000", SetInt<RearmMs, 1, kMaxRearmMs>},
+    {"--reset-line", "dtr|rts", "the board's reset pin hangs on this line: asserted holds it in reset (needs --modem-dir)",
+     nullptr, kWiredRefusal.c_str(), SetWiredLine<&SimOptions::resetLine>},
+    {"--boot-line", "dtr|rts",
+     "its boot pin on this one: asserted when the reset ends, bootstrap mode; released, the application runs "
+     "and never answers",
+     "the other line", kWiredRefusal.c_str(), SetWiredLine<&SimOptions::bootLine>},
+    {"--presence-line", "none|dsr|dcd|cts", "the fixture asserts this input while a board is fitted", "none",
+     kPresenceRefusal.c_str(),
+     [](SimOptions& o, const std::string& v) {
+         const auto line = ParsePresenceLine(v);
+         o.presenceLine = line.value_or(PresenceLine::None);
+         return line.has_value();
+     }},
+    {"--modem-dir", "DIR",
+     "create DIR/changes (a FIFO, for ZANDOR_MODEMLINES_CHANGES) and DIR/inputs (for ZANDOR_MODEMLINES_INPUTS)",
+     nullptr, nullptr, [](SimOptions& o, const std::string& v) { o.modemDir = v; return !v.empty(); }},
+    {"--swap-ms", "MS",
+     "MS after a programmed board's line went quiet it is taken out (presence released), MS later the next is "
+     "fitted",
+     nullptr, "is not a number from 1 to 60000", SetInt<SwapMs, 1, kMaxSwapMs>},
+    {"--boards", "N", "with --swap-ms: the fixture holds N boards in turn, then stays empty", "no end",
+     "is not a number from 1 to 100000", SetInt<Boards, 1, kMaxBoards>},
     {"--no-reset", nullptr, "a zero byte in loader mode is ignored, not a reset", nullptr, nullptr,
      [](SimOptions& o, const std::string&) { return o.noReset = true; }},
     {"--help", nullptr, "this text", nullptr, nullptr, [](SimOptions& o, const std::string&) { return o.help = true; }},
@@ -224,7 +263,24 @@ bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error
             return false;
         }
     }
-    return true;
+    return CheckOptionsTogether(options, error);
+}
+
+bool CheckOptionsTogether(SimOptions& options, std::string& error)
+{
+    if (options.resetLine && !options.bootLine)
+        options.bootLine = *options.resetLine == WiredLine::Dtr ? WiredLine::Rts : WiredLine::Dtr;
+    if (options.bootLine && !options.resetLine)
+        error = "--boot-line needs --reset-line";
+    else if (options.resetLine && *options.resetLine == *options.bootLine)
+        error = "--reset-line and --boot-line must be different lines";
+    else if ((options.resetLine || options.presenceLine != PresenceLine::None) && options.modemDir.empty())
+        error = "--reset-line and --presence-line need --modem-dir, where the host's line changes arrive";
+    else if (options.swapMs > 0 && options.rearmMs > 0)
+        error = "--swap-ms and --rearm both fit the next board: give one of them";
+    else if (options.boards > 0 && options.swapMs == 0)
+        error = "--boards needs --swap-ms";
+    return error.empty();
 }
 
 }  // namespace zandor::sim

@@ -2,7 +2,10 @@
 
 // Command-line options of the simulated board.
 
+#include "BootWiring.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,12 +37,24 @@ struct SimOptions {
     int rearmMs = 0;                 // quiet after a download until the next board; 0: never
     bool noReset = false;            // a zero byte between records is ignored, never a reset
     std::vector<Refusal> refusals;
+    // The reset and boot-mode pins on the host's DTR and RTS, and the fixture's presence
+    // line. The host's line changes and the inputs it reads travel through two files in
+    // modemDir (see ModemFiles.h), which the test support's preload library uses.
+    std::optional<WiredLine> resetLine;  // nothing: the board runs its bootstrap mode as ever
+    std::optional<WiredLine> bootLine;   // nothing: the line the reset is not on
+    PresenceLine presenceLine = PresenceLine::None;
+    std::string modemDir;
+    int swapMs = 0;                  // a programmed board is taken out, and the next fitted, MS apart; 0: never
+    int boards = 0;                  // boards the fixture holds in turn; 0: no end
     bool help = false;               // --help: print the options and end
     bool version = false;            // --version: print the version and end
 };
 
 // Parses argv. On a bad option returns false and sets `error` to a one-line reason.
 bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error);
+// The options that depend on each other: fills the boot line in, refuses what cannot go
+// together. ParseOptions ends with it.
+bool CheckOptionsTogether(SimOptions& options, std::string& error);
 std::string UsageText();
 // The usage line and what every option does, for --help.
 std::string HelpText();

@@ -5,12 +5,14 @@
 #include "DeviceLink.h"
 #include "EventLog.h"
 #include "Line.h"
+#include "ModemFiles.h"
 #include "SimOptions.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +24,8 @@ namespace {
 constexpr int kReadChunk = 4096;
 constexpr int kExitUsage = 2;
 constexpr int kExitSetupFailed = 1;
+// Line changes older than this are forgotten: no byte read now can have arrived before.
+constexpr std::int64_t kWiringMemoryNs = 10LL * 1000 * kNanosecondsPerMillisecond;
 
 bool WriteDump(const std::string& path, const MemoryModel& memory)
 {
@@ -62,6 +66,70 @@ bool StdinIsPipe()
     struct stat info;
     return fstat(STDIN_FILENO, &info) == 0 && (S_ISFIFO(info.st_mode) || S_ISSOCK(info.st_mode));
 }
+
+// The board's reset and boot pins and the fixture's presence line, fed from the host's
+// line changes. Without --reset-line the board answers as it always has.
+class WiredBoard {
+public:
+    WiredBoard(const SimOptions& options, Board& board, EventLog& log)
+        : options_(options), board_(board), log_(log),
+          wiring_(Wiring{options.resetLine.value_or(WiredLine::Rts), options.bootLine.value_or(WiredLine::Dtr),
+                         options.presenceLine})
+    {
+    }
+
+    bool open(std::string& error)
+    {
+        if (options_.modemDir.empty())
+            return true;
+        if (!files_.open(options_.modemDir, error))
+            return false;
+        opened_ = true;
+        return files_.writeInputs(wiring_.drivenInputs());
+    }
+    int changesFd() const { return opened_ ? files_.changesFd() : -1; }
+
+    // Takes the changes the host made; a reset pulse restarts the chip.
+    void takeChanges()
+    {
+        if (!opened_)
+            return;
+        for (const OutputChange& change : files_.takeChanges()) {
+            const int resetsBefore = wiring_.resets();
+            const BoardMode mode = wiring_.linesChanged(change);
+            log_.write(std::string("lines dtr=") + (change.dtr ? "1" : "0") + " rts=" + (change.rts ? "1" : "0") +
+                       (options_.resetLine ? std::string(" ") + BoardModeName(mode) : std::string()));
+            if (options_.resetLine && wiring_.resets() > resetsBefore)
+                board_.restart();
+        }
+        wiring_.forgetBefore(MonotonicNanoseconds() - kWiringMemoryNs);
+    }
+
+    // Whether the chip hears a byte that arrived then: only its bootstrap mode and the
+    // loaders it starts do; held in reset or running its application it does not.
+    bool hears(std::int64_t arrivalNs) const
+    {
+        return !options_.resetLine || wiring_.modeAt(arrivalNs) == BoardMode::Bootstrap;
+    }
+
+    // The presence line follows the board in the fixture.
+    void followPresence()
+    {
+        if (!opened_ || board_.present() == wiring_.boardPresent())
+            return;
+        wiring_.setBoardPresent(board_.present());
+        if (!files_.writeInputs(wiring_.drivenInputs()))
+            log_.write(std::string("inputs-not-written ") + std::strerror(errno));
+    }
+
+private:
+    const SimOptions& options_;
+    Board& board_;
+    EventLog& log_;
+    BootWiring wiring_;
+    ModemFiles files_;
+    bool opened_ = false;
+};
 
 }  // namespace
 
@@ -106,14 +174,22 @@ int main(int argc, char** argv)
     std::fflush(stdout);
 
     Board board(options, line, log);
+    WiredBoard wired(options, board, log);
+    if (!wired.open(error)) {
+        std::fprintf(stderr, "zandor-sim: %s\n", error.c_str());
+        return kExitSetupFailed;
+    }
     const bool watchStdin = StdinIsPipe();
     std::uint8_t buffer[kReadChunk];
     bool running = true;
     while (running && !StopRequested()) {
         if (TakeDumpRequest())
             WriteDump(options.dumpPath, board.memory());
-        pollfd fds[2] = {{line.masterFd(), POLLIN, 0}, {STDIN_FILENO, POLLIN, 0}};
-        const int ready = PollUnblocked(fds, watchStdin ? 2 : 1, WaitLimitMs(board, line));
+        // A negative descriptor is skipped by poll.
+        pollfd fds[3] = {{line.masterFd(), POLLIN, 0},
+                         {watchStdin ? STDIN_FILENO : -1, POLLIN, 0},
+                         {wired.changesFd(), POLLIN, 0}};
+        const int ready = PollUnblocked(fds, 3, WaitLimitMs(board, line));
         if (ready < 0) {
             if (errno == EINTR)
                 continue;
@@ -121,6 +197,9 @@ int main(int argc, char** argv)
             break;
         }
         line.deliverDue();
+        // The line changes first: a reset pulse the host ended before it sent a byte must
+        // be known when that byte is judged.
+        wired.takeChanges();
         if (fds[0].revents != 0) {
             const int count = line.read(buffer, kReadChunk);
             if (count < 0) {
@@ -129,11 +208,17 @@ int main(int argc, char** argv)
             }
             for (int i = 0; i < count && running && !StopRequested(); ++i) {
                 line.beginByte(i);
+                if (!wired.hears(line.arrivalNs())) {
+                    if (buffer[i] == kBootstrapRequest)
+                        log.write("zero-unheard");
+                    continue;
+                }
                 board.feed(buffer[i]);
                 running = !board.wantsLineClosed();
             }
         }
         board.checkQuiet();
+        wired.followPresence();
         if (watchStdin && fds[1].revents != 0) {
             char ignored[256];
             if (read(STDIN_FILENO, ignored, sizeof ignored) <= 0)

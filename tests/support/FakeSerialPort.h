@@ -38,12 +38,15 @@ public:
     QByteArray readAllPending() override { return std::exchange(received_, {}); }
     qint64 pendingCount() override { return received_.size(); }
     bool hasFailed() const override { return failed_; }
+    platform::IModemLines* modemLines() override { return open_ ? modemLines_ : nullptr; }
 
     void queueReceived(const QByteArray& bytes) { received_ += bytes; }
     void setResponder(Responder responder) { responder_ = std::move(responder); }
     void setFailed(bool failed) { failed_ = failed; }
     void setOpenRefused(bool refused) { openRefused_ = refused; }
     void setOpen(bool open) { open_ = open; }
+    // The lines the port offers while open; none by default, like a port in memory.
+    void setModemLines(platform::IModemLines* lines) { modemLines_ = lines; }
 
     // One entry per write call, in order.
     const QList<QByteArray>& writes() const { return writes_; }
@@ -60,6 +63,7 @@ private:
     QByteArray received_;
     QList<QByteArray> writes_;
     Responder responder_;
+    platform::IModemLines* modemLines_ = nullptr;
 };
 
 }  // namespace zandor::testing

@@ -1,3 +1,4 @@
+#include "platform/DescriptorModemLines.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/QtSettingsStore.h"
@@ -10,6 +11,7 @@
 #include <optional>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <termios.h>
 #include <stdlib.h>
 #include <tuple>
 #include <unistd.h>
@@ -198,4 +200,31 @@ TEST_F(SerialPortTest, BytesTravelBothWaysWithDtrAndNullDiscardUntilTheDeviceIsL
     EXPECT_TRUE(pumpUntil([&] { return port_.hasFailed(); }));
     EXPECT_FALSE(port_.isOpen() || port_.write("x"));
     EXPECT_EQ(port_.pendingCount(), 0);
+}
+
+TEST_F(SerialPortTest, HangUpOnCloseIsClearedOnlyWithASequenceAndStaysClearedPastTheClose)
+{
+    // A second descriptor on the device watches its flag across our close; the flag is
+    // set first, as the kernel sets it for a fresh serial device.
+    const int watcher = ::open(slave_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(watcher, 0);
+    termios fresh;
+    ASSERT_EQ(::tcgetattr(watcher, &fresh), 0);
+    fresh.c_cflag |= HUPCL;
+    ASSERT_EQ(::tcsetattr(watcher, TCSANOW, &fresh), 0);
+
+    ASSERT_TRUE(port_.open(settings_, &reason_)) << reason_.toStdString();
+    EXPECT_EQ(HangUpOnClose(watcher), true);  // no sequence: the device as it was
+    ASSERT_NE(port_.modemLines(), nullptr);
+    port_.close();
+    EXPECT_EQ(port_.modemLines(), nullptr);
+
+    settings_.keepLinesAtClose = true;
+    ASSERT_TRUE(port_.open(settings_, &reason_)) << reason_.toStdString();
+    EXPECT_EQ(HangUpOnClose(watcher), false);
+    port_.close();
+    // The close must not put the flag back: the last close of the device would drop DTR
+    // and RTS, resetting the board the run sequence has just started.
+    EXPECT_EQ(HangUpOnClose(watcher), false);
+    ::close(watcher);
 }

@@ -77,6 +77,7 @@ const TextMap kDefaultTexts = {
     {"C167ApplFile", "Appl.sre"}, {"C167ApplFileOffset", ""},
     {"DS1994LoaderFile", "LoaderDS1994.sre"}, {"DS1994ApplFile", "ApplDS1994.sre"},
     {"DS1994ApplFileOffset", "00000000"}, {"ProcessorCode", "C167"},
+    {"ResetSequence", ""}, {"RunSequence", ""},
 };
 
 ProfileData UnusualRecord()
@@ -93,6 +94,8 @@ ProfileData UnusualRecord()
     r.C167ApplFile = "C:\\work\\Appl.sre";
     r.DS1994ApplFileOffset = "";
     r.ProcessorCode = "ST10F168";
+    r.ResetSequence = "dtr=on rts=on wait=50 rts=off wait=100";
+    r.RunSequence = "DTR=off  rts=on";  // kept as typed: only the runs parse it
     return r;
 }
 
@@ -124,7 +127,7 @@ TEST_F(ProfileStoreTest, SaveWritesTheFileOnceThenLoadGivesEveryFieldBack)
     const FileReplacements replacements(settings_.location());
     store_.SaveProfile("Bench", saved);
     EXPECT_EQ(replacements.count(), 1);
-    EXPECT_EQ(sectionMap("Bench").size(), 32);
+    EXPECT_EQ(sectionMap("Bench").size(), 34);
     EXPECT_EQ(sectionMap("Bench").value("COMDTREnable"), "True");
     EXPECT_EQ(ProfileFieldText(saved, "indbusyactlev"), "255");
     EXPECT_EQ(sectionMap(kProfilesSection).size(), 1);

@@ -1,36 +1,13 @@
 #include "protocol/LineSequenceRun.h"
 #include "support/FakeEventPump.h"
+#include "support/RecordingModemLines.h"
 
 #include <gtest/gtest.h>
 
 using namespace zandor;
+using zandor::testing::RecordingModemLines;
 
 namespace {
-
-// Records each line change with the pump's clock; can refuse one line like a driver without it.
-class RecordingModemLines : public platform::IModemLines {
-public:
-    explicit RecordingModemLines(platform::IEventPump& pump) : pump_(pump) {}
-
-    bool setDtr(bool asserted, QString* reason) override { return set("dtr", asserted, reason); }
-    bool setRts(bool asserted, QString* reason) override { return set("rts", asserted, reason); }
-    std::optional<platform::ModemInputs> readInputs(QString*) override { return platform::ModemInputs{}; }
-
-    QStringList changes;
-    QString refused;  // "rts": setting RTS fails
-
-private:
-    bool set(const char* line, bool asserted, QString* reason)
-    {
-        if (refused == QLatin1String(line)) {
-            *reason = QStringLiteral("no modem lines");
-            return false;
-        }
-        changes << QStringLiteral("%1 %2=%3").arg(pump_.nowMilliseconds()).arg(QLatin1String(line)).arg(asserted);
-        return true;
-    }
-    platform::IEventPump& pump_;
-};
 
 // A pump whose waits end early, as they do whenever an event (port data, a repaint) arrives.
 class EarlyPump : public zandor::testing::FakeEventPump {

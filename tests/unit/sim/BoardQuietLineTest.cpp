@@ -68,5 +68,59 @@ TEST(BoardQuietLineTest, ZeroByteAfterADownloadAndTheNextBoard)
     }
 }
 
+TEST(BoardQuietLineTest, SwapTakesTheProgrammedBoardOutThenFitsTheNextUntilTheFixtureIsEmpty)
+{
+    SimOptions options;
+    options.swapMs = 500;
+    options.boards = 2;
+    FakeBoardLine line;
+    EventLog log;
+    Board board(options, line, log);
+    const auto feed = [&](const std::string& bytes) {
+        for (char byte : bytes)
+            board.feed(static_cast<std::uint8_t>(byte));
+    };
+    const auto quiet = [&](int ms) {
+        line.clockMs += ms;
+        board.checkQuiet();
+    };
+    feed(kBoot);
+    quiet(60000);
+    EXPECT_TRUE(board.present());  // not programmed: nobody takes it out
+    feed(kRecord);
+    board.restart();  // the run sequence starts the application: still the same board
+    quiet(499);
+    EXPECT_TRUE(board.present());
+    quiet(1);
+    EXPECT_FALSE(board.present());
+    feed(kZero);  // nobody in the fixture to answer, and the fixture's timing goes on
+    quiet(500);
+    EXPECT_TRUE(board.present());
+    EXPECT_EQ(board.boardNumber(), 2);
+    EXPECT_TRUE(board.memory().empty());
+    feed(kBoot + kRecord);
+    quiet(500);
+    EXPECT_FALSE(board.present());
+    quiet(60000);
+    EXPECT_FALSE(board.present());  // two boards in all
+    EXPECT_EQ(board.boardNumber(), 2);
+    EXPECT_EQ(line.sent, kId + "**" + kId + "**");
+}
+
+TEST(BoardQuietLineTest, AResetPulseRestartsTheBootstrapModeAndKeepsTheFlash)
+{
+    SimOptions options;
+    FakeBoardLine line;
+    EventLog log;
+    Board board(options, line, log);
+    for (char byte : kBoot + kRecord)
+        board.feed(static_cast<std::uint8_t>(byte));
+    board.restart();
+    board.feed(0);
+    EXPECT_EQ(line.sent, kId + "**" + kId);
+    EXPECT_EQ(board.memory().size(), 1u);
+    EXPECT_EQ(board.boardNumber(), 1);
+}
+
 }  // namespace
 }  // namespace zandor::sim

@@ -52,3 +52,35 @@ TEST(SimOptions, ValuesAndRefusals)
     for (const char* name : {"--link", "--stray", "--refuse", "--rearm", "--no-reset", "--version"})
         EXPECT_NE(HelpText().find(name), std::string::npos) << name;
 }
+
+TEST(SimOptions, WiringOptionsGoTogetherOrAreRefusedByName)
+{
+    SimOptions o;
+    std::string error;
+    ASSERT_TRUE(Parse({"--reset-line", "RTS", "--modem-dir", "/tmp/x", "--presence-line", "dsr", "--swap-ms", "500",
+                       "--boards", "3"},
+                      o, error))
+        << error;
+    EXPECT_EQ(o.resetLine, WiredLine::Rts);
+    EXPECT_EQ(o.bootLine, WiredLine::Dtr);  // the other line
+    EXPECT_EQ(o.presenceLine, PresenceLine::Dsr);
+    EXPECT_EQ(o.swapMs, 500);
+    EXPECT_EQ(o.boards, 3);
+
+    for (auto [arguments, expected] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"--reset-line", "cts"}, "--reset-line: 'cts' is not one of dtr|rts"},
+             {{"--presence-line", "ri"}, "--presence-line: 'ri' is not one of none|dsr|dcd|cts"},
+             {{"--reset-line", "dtr", "--boot-line", "dtr", "--modem-dir", "d"}, "--reset-line and --boot-line must"},
+             {{"--boot-line", "dtr", "--modem-dir", "d"}, "--boot-line needs --reset-line"},
+             {{"--reset-line", "rts"}, "--reset-line and --presence-line need --modem-dir"},
+             {{"--presence-line", "dcd"}, "--reset-line and --presence-line need --modem-dir"},
+             {{"--swap-ms", "10", "--rearm", "10"}, "--swap-ms and --rearm"},
+             {{"--boards", "2"}, "--boards needs --swap-ms"}}) {
+        SimOptions fresh;
+        std::string found;
+        EXPECT_FALSE(Parse(arguments, fresh, found));
+        EXPECT_EQ(found.rfind(expected, 0), 0u) << found;
+    }
+    for (const char* name : {"--reset-line", "--boot-line", "--presence-line", "--modem-dir", "--swap-ms", "--boards"})
+        EXPECT_NE(HelpText().find(name), std::string::npos) << name;
+}
