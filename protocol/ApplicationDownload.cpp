@@ -1,12 +1,14 @@
 #include "TargetOperations.h"
 
+#include "BlankRecords.h"
 #include "ReplyCodes.h"
 #include "SRecordCodec.h"
 #include "TargetIo.h"
 
 namespace zandor::protocol {
 
-Outcome SendApplication(Target& target, const ApplicationImage& image, profiles::MemoryKind memoryKind)
+Outcome SendApplication(Target& target, const ApplicationImage& image, profiles::MemoryKind memoryKind,
+                        BlankRecords blank)
 {
     StepEvent step;
     step.phase = Phase::Download;
@@ -22,8 +24,22 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, profiles:
     end.records = progress.records;
     end.limitTicks = kRecordAckLimitTicks;
 
+    const bool skipBlank = blank == BlankRecords::Skip;
+    FaultEvent refusal;
+    if (skipBlank && !MemoryTakesBlankSkipping(memoryKind, &refusal.text)) {
+        refusal.phase = Phase::Download;
+        refusal.file = image.file;
+        target.observer.onFault(refusal);
+        end.outcome = Outcome::BadInput;
+        target.observer.onStepEnd(end);
+        return end.outcome;
+    }
+
     for (const ImageRecord& record : image.records) {
-        const bool written = WriteToTarget(target, record.wire);
+        // A skipped record is done as it stands: the erased flash already holds it.
+        const bool skipped = skipBlank && IsBlankDataRecord(record);
+        const bool written = skipped || WriteToTarget(target, record.wire);
+        progress.skipped = skipped;
         progress.bytes += record.progressBytes;
         progress.percent = ProgressPercent(progress.bytes, progress.total);
         progress.percentText = PercentText(progress.percent);
@@ -39,11 +55,15 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, profiles:
             end.outcome = WriteFailure(target);
             break;
         }
-        const Ack ack = WaitForAck(target, kRecordAckLimitTicks, Phase::Download);
-        end.outcome = OutcomeOf(ack);
-        if (end.outcome != Outcome::Done) {
-            end.reply = ack.reply;
-            break;
+        if (skipped) {
+            ++end.skippedRecords;
+        } else {
+            const Ack ack = WaitForAck(target, kRecordAckLimitTicks, Phase::Download);
+            end.outcome = OutcomeOf(ack);
+            if (end.outcome != Outcome::Done) {
+                end.reply = ack.reply;
+                break;
+            }
         }
         end.acknowledgedRecords = progress.record;
         end.lastAcknowledgedAddress = record.address;
@@ -59,6 +79,7 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, profiles:
         progress.percent = ProgressPercent(progress.bytes, progress.total);
         progress.percentText = PercentText(progress.percent);
         progress.record = 0;
+        progress.skipped = false;
         progress.hasAddress = false;
         if (progress.percent != shown)
             target.observer.onProgress(progress);

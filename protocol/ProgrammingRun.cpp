@@ -1,5 +1,7 @@
 #include "ProgrammingRun.h"
 
+#include "BlankRecords.h"
+
 namespace zandor::protocol {
 
 RunResult RunProgramming(Target& target, const LoaderPackage& loader, const ProgrammingJob& job)
@@ -14,6 +16,11 @@ RunResult RunProgramming(Target& target, const LoaderPackage& loader, const Prog
         return outcome != Outcome::Done;
     };
 
+    // A download that would refuse its job refuses it now, before a byte goes out.
+    if (job.image && job.blank == BlankRecords::Skip && !MemoryTakesBlankSkipping(job.memoryKind)) {
+        failed(Phase::Download, SendApplication(target, *job.image, job.memoryKind, job.blank));
+        return result;
+    }
     if (job.identify && failed(Phase::Identify, IdentifyBootstrap(target)))
         return result;
     if (failed(Phase::Loader, SendLoader(target, loader)))
@@ -33,7 +40,7 @@ RunResult RunProgramming(Target& target, const LoaderPackage& loader, const Prog
             result.end = job.erase ? RunEnd::StoppedAfterErase : RunEnd::StoppedAfterLoader;
             return result;
         }
-        failed(Phase::Download, SendApplication(target, *job.image, job.memoryKind));
+        failed(Phase::Download, SendApplication(target, *job.image, job.memoryKind, job.blank));
     }
     return result;
 }

@@ -15,6 +15,9 @@ struct ProgrammingJob {
     bool identify = true;
     bool erase = false;
     const ApplicationImage* image = nullptr;  // downloaded after the erase when set
+    // Blank data records stay off the line. Refused for the data flash before anything is
+    // sent, whatever the front end checked.
+    BlankRecords blank = BlankRecords::Send;
 };
 
 // Where a run ended.

@@ -52,6 +52,7 @@ struct ProgressEvent {
     qint64 total = 0;     // the file's length
     int record = 0;       // 1-based number of the record just written (0: none, the closing update)
     int records = 0;      // records in the image
+    bool skipped = false; // the record was blank and left off the line; it counts as done
     bool hasAddress = false;
     std::uint32_t address = 0;  // the record's target address
 };
@@ -80,7 +81,8 @@ struct StepEndEvent {
     int records = 0;
     bool hasAddress = false;
     std::uint32_t address = 0;
-    int acknowledgedRecords = 0;  // records the target has acknowledged
+    int acknowledgedRecords = 0;  // records the target has acknowledged (skipped ones count as done)
+    int skippedRecords = 0;       // the download: blank records left off the line
     std::uint32_t lastAcknowledgedAddress = 0;
     int limitTicks = 0;    // the reply limit that ran out, in ticks of 100 ms
     QByteArray reply;      // the refusal

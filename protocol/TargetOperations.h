@@ -54,8 +54,17 @@ Outcome ReportLoaderFault(Target& target, const LoaderPrepareFault& fault);
 // Erases the CPU flash (4 banks) or the AMD29F0x0 (8 banks); other kinds: nothing, Done.
 Outcome EraseFlash(Target& target, profiles::MemoryKind memoryKind);
 
-// Downloads the checked image record by record, each acknowledged before the next.
-Outcome SendApplication(Target& target, const ApplicationImage& image, profiles::MemoryKind memoryKind);
+// What the download does with a data record whose every byte is FFh.
+enum class BlankRecords {
+    Send,
+    Skip,  // left off the line: the erased flash already holds it (not for the data flash)
+};
+
+// Downloads the checked image record by record, each acknowledged before the next. With
+// BlankRecords::Skip a memory that is not erased before programming is refused as BadInput
+// (a fault event says why) before anything is sent.
+Outcome SendApplication(Target& target, const ApplicationImage& image, profiles::MemoryKind memoryKind,
+                        BlankRecords blank = BlankRecords::Send);
 
 // Runs the target's reset sequence, sends the zero byte and checks the bootstrap
 // identification byte (C5h, D5h for the ST10F168). Done, NoTarget (nothing in time, or the

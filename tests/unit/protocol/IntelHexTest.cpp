@@ -1,3 +1,4 @@
+#include "HexLine.h"
 #include "protocol/ApplicationImage.h"
 #include "protocol/IntelHexCodec.h"
 #include "protocol/ReplyCodes.h"
@@ -10,21 +11,9 @@
 #include <numeric>
 
 using namespace zandor::protocol;
+using zandor::testing::HexLine;
 
 namespace {
-
-// One Intel HEX line: count, offset, type, data and the two's complement checksum.
-QByteArray HexLine(int type, std::uint16_t offset, const QByteArray& data)
-{
-    QByteArray bytes;
-    bytes.append(char(data.size())).append(char(offset >> 8)).append(char(offset & 0xFF)).append(char(type));
-    bytes.append(data);
-    std::uint8_t sum = 0;
-    for (char byte : bytes)
-        sum += std::uint8_t(byte);
-    bytes.append(char(std::uint8_t(-sum)));
-    return ':' + bytes.toHex().toUpper();
-}
 
 QByteArray Base(int type, std::uint16_t value)
 {

@@ -1,0 +1,145 @@
+#include "HexLine.h"
+#include "ProtocolFixture.h"
+
+#include "protocol/ProgrammingRun.h"
+
+namespace {
+
+// A record on the wire as "S1 1000": its type and target address.
+QString Describe(const QByteArray& wire)
+{
+    const int addressBytes = SRecordAddressBytes(wire.at(1));
+    return QString::fromLatin1(wire.left(2)) + ' ' + QString::fromLatin1(wire.mid(3, addressBytes).toHex().toUpper());
+}
+
+// Records progress events as the observer sees them, on top of the window's view.
+struct ProgressLog : WindowAndEnds {
+    using WindowAndEnds::WindowAndEnds;
+    void onProgress(const ProgressEvent& event) override
+    {
+        events.append(event);
+        WindowAndEnds::onProgress(event);
+    }
+    QList<ProgressEvent> events;
+};
+
+}  // namespace
+
+class SkipBlankTest : public ProtocolTest {
+protected:
+    ProgressLog log{report};
+    Target skipping{port, log, pump, profile};
+};
+
+TEST_F(SkipBlankTest, OnlyDataRecordsOfErasedBytesStayOffTheLine)
+{
+    const QByteArray ff4(4, '\xFF');
+    struct Case {
+        const char* name;
+        const char* file;
+        QByteArray content;
+        QStringList sent;     // without skipping
+        QStringList skipped;  // the records skipping leaves off
+    };
+    const Case cases[] = {
+        {"S-records: header and terminator of FFh go out",
+         "Appl.sre",
+         QList<QByteArray>{SLine('0', "FFFF", "\xFF\xFF"), SLine('1', "1000", Bytes({1, 2})), SLine('1', "1002", ff4),
+                           SLine('2', "012000", ff4), SLine('3', "00013000", Bytes({0xFF, 0xFE})),
+                           SLine('5', "0005", ""), SLine('9', "FFFF", "")}
+                 .join("\r\n"),
+         {"S0 FFFF", "S1 1000", "S1 1002", "S2 012000", "S3 00013000", "S5 0005", "S9 FFFF"},
+         {"S1 1002", "S2 012000"}},
+        {"binary: 64-byte chunks, the erased ones skipped",
+         "Appl.bin",
+         QByteArray(64, '\xFF') + QByteArray(64, '\x5A') + QByteArray(64, '\xFF') + QByteArray(10, '\xFF'),
+         {"S3 00000000", "S3 00000040", "S3 00000080", "S3 000000C0"},
+         {"S3 00000000", "S3 00000080", "S3 000000C0"}},
+        {"binary: one byte not erased keeps its chunk",
+         "Appl.bin",
+         QByteArray(63, '\xFF') + '\x00',
+         {"S3 00000000"},
+         {}},
+        {"Intel HEX: erased data records skipped",
+         "Appl.hex",
+         HexLine(0, 0x0000, QByteArray(16, '\xFF')) + "\n" + HexLine(0, 0x0040, Bytes({1, 2, 3, 4})) + "\n"
+             + HexLine(0, 0x0080, ff4) + "\n" + HexLine(1, 0, {}) + "\n",
+         {"S3 00000000", "S3 00000040", "S3 00000080"},
+         {"S3 00000000", "S3 00000080"}},
+    };
+    acknowledgeEveryWrite();
+    for (const Case& c : cases) {
+        writeFile(c.file, c.content);
+        profile.C167ApplFile = c.file;
+        const ApplicationLoad load = LoadApplicationImage(profile, profiles::CpuFlashMemory);
+        ASSERT_TRUE(load.image) << c.name << ": " << load.fault.text.toStdString();
+        for (BlankRecords blank : {BlankRecords::Send, BlankRecords::Skip}) {
+            port.clearWrites();
+            log.events.clear();
+            log.ends.clear();
+            EXPECT_EQ(SendApplication(skipping, *load.image, profiles::CpuFlashMemory, blank), Outcome::Done) << c.name;
+            QStringList expected = c.sent;
+            if (blank == BlankRecords::Skip) {
+                for (const QString& record : c.skipped)
+                    expected.removeOne(record);
+            }
+            QStringList sent;
+            for (const QByteArray& wire : port.writes())
+                sent << Describe(wire);
+            EXPECT_EQ(sent, expected) << c.name;
+
+            // Every record advances the progress, a skipped one saying so, up to 100%.
+            QStringList flagged;
+            int records = 0;
+            for (const ProgressEvent& event : log.events) {
+                if (event.record == 0)
+                    continue;  // the closing update
+                EXPECT_EQ(event.record, ++records) << c.name;
+                if (event.skipped)
+                    flagged << Describe(load.image->records[event.record - 1].wire);
+            }
+            EXPECT_EQ(records, c.sent.size()) << c.name;
+            EXPECT_EQ(log.events.last().percent, 100) << c.name;
+            EXPECT_EQ(flagged, blank == BlankRecords::Skip ? c.skipped : QStringList()) << c.name;
+            ASSERT_EQ(log.ends.size(), 1);
+            EXPECT_EQ(log.ends[0].skippedRecords, flagged.size()) << c.name;
+            EXPECT_EQ(log.ends[0].acknowledgedRecords, c.sent.size()) << c.name;
+        }
+    }
+}
+
+TEST_F(SkipBlankTest, TheDataFlashIsRefusedBeforeAnythingIsSent)
+{
+    writeFile("Appl.bin", QByteArray(128, '\xFF'));
+    profile.AT45D0x1ApplFile = "Appl.bin";
+    const ApplicationLoad load = LoadApplicationImage(profile, profiles::DataFlashMemory);
+    ASSERT_TRUE(load.image);
+    acknowledgeEveryWrite();
+
+    EXPECT_EQ(SendApplication(skipping, *load.image, profiles::DataFlashMemory, BlankRecords::Skip),
+              Outcome::BadInput);
+    EXPECT_TRUE(port.writes().isEmpty());
+    ASSERT_EQ(report.events.size(), 1);
+    EXPECT_TRUE(report.events[0].contains("AT45D0x1")) << report.events[0].toStdString();
+
+    // A whole run with the combination refuses it before the identification.
+    LoaderPackage loader;
+    loader.preLoader = QByteArray(32, 'p');
+    loader.images = {QByteArray(1024, '\x01'), QByteArray(2048, '\x02')};
+    ProgrammingJob job;
+    job.memoryKind = profiles::DataFlashMemory;
+    job.image = &*load.image;
+    job.blank = BlankRecords::Skip;
+    log.ends.clear();
+    const RunResult result = RunProgramming(skipping, loader, job);
+    EXPECT_EQ(result.end, RunEnd::StepFailed);
+    EXPECT_EQ(result.phase, Phase::Download);
+    EXPECT_EQ(result.outcome, Outcome::BadInput);
+    EXPECT_TRUE(port.writes().isEmpty());
+    ASSERT_EQ(log.ends.size(), 1);
+    EXPECT_EQ(log.ends[0].phase, Phase::Download);
+
+    // Without skipping, the same image goes out whole.
+    EXPECT_EQ(SendApplication(skipping, *load.image, profiles::DataFlashMemory), Outcome::Done);
+    EXPECT_EQ(port.writes().size(), 2);
+}
