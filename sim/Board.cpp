@@ -1,5 +1,7 @@
 #include "Board.h"
 
+#include "FlashBanks.h"
+
 #include <cctype>
 #include <cstring>
 
@@ -46,6 +48,7 @@ void Board::fitNextBoard()
     ++boardNumber_;
     log_.write("board " + std::to_string(boardNumber_));
     memory_.clear();
+    loaderTag_.clear();
     downloadSeen_ = false;
     state_ = bootState();
     preLoaderReceived_ = 0;
@@ -68,6 +71,7 @@ void Board::restart()
     preLoaderReceived_ = 0;
     reloading_ = false;
     loaderImage_.clear();
+    loaderTag_.clear();
     pendingEraseBank_ = -1;
 }
 
@@ -236,6 +240,7 @@ void Board::finishLoaderImage()
         return;
     }
     log_.write(how + tag);
+    loaderTag_ = tag;
     state_ = State::RecordStart;
     // The new loader announces itself; injected line faults apply to record replies only.
     log_.write("reply " + Hex2(static_cast<unsigned char>(kAcknowledge)));
@@ -296,7 +301,14 @@ void Board::handleErase()
     log_.write("erase " + std::to_string(bank));
     line_.pause(options_.eraseMs);
     char refusal = 0;
-    replyToRecord(refusalFor(Refusal::Where::Erase, bank, refusal) ? refusal : kAcknowledge);
+    const bool refused = refusalFor(Refusal::Where::Erase, bank, refusal);
+    // An erased bank reads FFh, whatever it held, until records are programmed into it.
+    const std::optional<FlashBank> erased = FlashBankOf(loaderTag_, bank);
+    if (erased && !refused) {
+        for (std::uint32_t i = 0; i < erased->bytes; ++i)
+            memory_[erased->first + i] = kErasedByte;
+    }
+    replyToRecord(refused ? refusal : kAcknowledge);
 }
 
 void Board::handleDataOrPassThrough(int addressBytes, bool stores)

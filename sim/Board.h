@@ -26,7 +26,10 @@ public:
     virtual std::int64_t nowMs() const = 0;
 };
 
+// What the board holds: programmed bytes, and the FFh of erased banks. An address never
+// erased nor programmed is not in it.
 using MemoryModel = std::map<std::uint32_t, std::uint8_t>;
+constexpr std::uint8_t kErasedByte = 0xFF;
 
 // Loader images: 1024 bytes for F600h-F9FFh, then 2048 bytes for E000h-E7FFh.
 constexpr int kLoaderPart1Bytes = 1024;
@@ -102,6 +105,7 @@ private:
     int preLoaderReceived_ = 0;
     bool reloading_ = false;
     std::vector<std::uint8_t> loaderImage_;
+    std::string loaderTag_;  // the loader running now, which says what an erase erases
 
     char recordType_ = 0;
     int recordCount_ = 0;

@@ -129,7 +129,7 @@ const SimOptionSpec kSimOptions[] = {
      [](SimOptions& o, const std::string& v) { o.linkPath = v; return true; }},
     {"--log", "PATH", "append every event (identification, loader, erase, record)", nullptr, nullptr,
      [](SimOptions& o, const std::string& v) { o.logPath = v; return true; }},
-    {"--dump", "PATH", "write the programmed memory here at exit (and on SIGUSR1)", nullptr, nullptr,
+    {"--dump", "PATH", "write the memory here at exit (and on SIGUSR1): programmed bytes, erased banks as FF", nullptr, nullptr,
      [](SimOptions& o, const std::string& v) { o.dumpPath = v; return true; }},
     {"--id", "HEX", "identification byte (C5 for a C167, D5 for an ST10F168)", "C5", "is not one hexadecimal byte",
      [](SimOptions& o, const std::string& v) {

@@ -15,11 +15,14 @@ inline QByteArray SampleBytes(const QString& name)
     return ReadTestFile(QDir(SamplesDir()).filePath(name));
 }
 
+// The bytes other than FFh, as SimulatedTarget::memory() gives a board holding them.
 inline QMap<quint32, quint8> ImageOf(const QByteArray& bytes, quint32 offset)
 {
     QMap<quint32, quint8> image;
-    for (int i = 0; i < bytes.size(); ++i)
-        image.insert(offset + quint32(i), quint8(bytes[i]));
+    for (int i = 0; i < bytes.size(); ++i) {
+        if (quint8(bytes[i]) != kErasedFlashByte)
+            image.insert(offset + quint32(i), quint8(bytes[i]));
+    }
     return image;
 }
 

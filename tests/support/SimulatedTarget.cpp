@@ -87,17 +87,24 @@ void SimulatedTarget::stop()
     }
 }
 
+QByteArray SimulatedTarget::dump() const
+{
+    return ReadTestFile(dir_.filePath("memory.txt"));
+}
+
 QMap<quint32, quint8> SimulatedTarget::memory() const
 {
     QMap<quint32, quint8> memory;
     // One line per run of bytes: its start address and its bytes, in hexadecimal.
-    for (const QByteArray& line : ReadTestFile(dir_.filePath("memory.txt")).split('\n')) {
+    for (const QByteArray& line : dump().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
         bool ok = false;
         const quint32 start = fields.value(0).toUInt(&ok, 16);
         const QByteArray bytes = QByteArray::fromHex(fields.value(1));
-        for (int i = 0; ok && i < bytes.size(); ++i)
-            memory.insert(start + quint32(i), quint8(bytes[i]));
+        for (int i = 0; ok && i < bytes.size(); ++i) {
+            if (quint8(bytes[i]) != kErasedFlashByte)
+                memory.insert(start + quint32(i), quint8(bytes[i]));
+        }
     }
     return memory;
 }

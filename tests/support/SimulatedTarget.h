@@ -8,6 +8,8 @@
 
 namespace zandor::testing {
 
+constexpr quint8 kErasedFlashByte = 0xFF;  // what the board's erased flash reads
+
 // Runs the simulated board (zandor-sim) on a pseudo-terminal in a temporary folder: its
 // device link, event log and memory dump live there and vanish with the object.
 class SimulatedTarget {
@@ -27,8 +29,12 @@ public:
     QString devicePath() const;  // the link to the pseudo-terminal's device
     QString errorText() const { return error_; }
 
-    // The memory the board was programmed with, address to byte; call after stop().
+    // The bytes the board holds other than FFh, address to byte; call after stop(). An erased
+    // bank reads FFh, and programming FFh over it changes nothing, so both are left out:
+    // the board holds a file exactly when this equals the file's bytes other than FFh.
     QMap<quint32, quint8> memory() const;
+    // The memory dump as the simulator wrote it, erased bytes included; call after stop().
+    QByteArray dump() const;
     // The board's event lines so far ("id-sent C5", "erase 2", "record 3 3 00010080 64", ...).
     QStringList log() const;
 

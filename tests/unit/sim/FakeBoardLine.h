@@ -18,10 +18,10 @@ public:
 };
 
 // A loader image as ours are built: the tag at the start of the E000h image.
-inline std::string TaggedLoaderImage()
+inline std::string TaggedLoaderImage(const std::string& loaderTag = "LoaderC167")
 {
     std::string image(kLoaderImageBytes, '\x5A');
-    const std::string tag = std::string("LoaderC167") + '\0';
+    const std::string tag = loaderTag + '\0';
     image.replace(kLoaderPart1Bytes, tag.size(), tag);
     return image;
 }
