@@ -215,6 +215,35 @@ QStringList ProcessFolders(const QString& procFolder)
     return folders;
 }
 
+const QString kPtsFolder = QStringLiteral("/dev/pts/");
+const QStringList kMasterDevices = {QStringLiteral("/dev/ptmx"), QStringLiteral("/dev/pts/ptmx")};
+const QByteArray kTtyIndexField = "tty-index:";  // in fdinfo of a master descriptor (Linux 4.13 on)
+
+// N for the slave /dev/pts/N; -1 for any other device.
+int PseudoTerminalIndex(const QString& device)
+{
+    if (!device.startsWith(kPtsFolder))
+        return -1;
+    bool ok = false;
+    const int index = device.mid(kPtsFolder.size()).toInt(&ok);
+    return ok ? index : -1;
+}
+
+// Whether the descriptor `fd` of the process at `folder` is the master of /dev/pts/`index`.
+bool HoldsMasterOf(const QString& folder, const QFileInfo& fd, int index)
+{
+    if (!kMasterDevices.contains(fd.symLinkTarget()))
+        return false;
+    QFile info(folder + QStringLiteral("/fdinfo/") + fd.fileName());
+    if (!info.open(QIODevice::ReadOnly))
+        return false;
+    for (const QByteArray& line : info.readAll().split('\n')) {
+        if (line.startsWith(kTtyIndexField))
+            return line.mid(kTtyIndexField.size()).trimmed().toInt() == index;
+    }
+    return false;
+}
+
 QString ProcessName(const QString& folder)
 {
     QFile comm(folder + QStringLiteral("/comm"));
@@ -265,6 +294,7 @@ QStringList ProcessesHolding(const QString& device, const QString& procFolder)
     const QString real = QFileInfo(device).canonicalFilePath();
     if (real.isEmpty())
         return holders;
+    const int ptsIndex = PseudoTerminalIndex(real);
     const QString self = procFolder + QLatin1Char('/') + QString::number(::getpid());
     for (const QString& folder : ProcessFolders(procFolder)) {
         if (folder == self)
@@ -274,7 +304,13 @@ QStringList ProcessesHolding(const QString& device, const QString& procFolder)
                                               .entryInfoList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         const bool holds = std::any_of(descriptors.cbegin(), descriptors.cend(),
                                        [&real](const QFileInfo& fd) { return fd.symLinkTarget() == real; });
-        if (holds) {
+        // The process at the master side is the line's other end (a simulated board, a
+        // terminal emulator): it keeps the slave open to read the master, not to compete.
+        const bool otherEnd = ptsIndex >= 0
+                              && std::any_of(descriptors.cbegin(), descriptors.cend(), [&](const QFileInfo& fd) {
+                                     return HoldsMasterOf(folder, fd, ptsIndex);
+                                 });
+        if (holds && !otherEnd) {
             const QString name = ProcessName(folder);
             holders << QStringLiteral("%1 (pid %2)")
                            .arg(name.isEmpty() ? QStringLiteral("a process") : name, folder.section(QLatin1Char('/'), -1));

@@ -27,7 +27,9 @@ QString CheckStatusName(CheckStatus status);
 QList<PortCheck> CheckPort(const QString& device);
 
 // Processes other than this one that have `device` open, as "name (pid N)"; `procFolder`
-// is the process folder to look in. Only the processes this user may inspect are seen.
+// is the process folder to look in. Only the processes this user may inspect are seen. For
+// a pseudo-terminal's slave, a process that also holds its master is the line's other end
+// (a simulated board, a terminal emulator) and is not listed.
 QStringList ProcessesHolding(const QString& device,
                              const QString& procFolder = QStringLiteral("/proc"));
 

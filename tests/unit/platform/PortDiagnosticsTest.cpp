@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <stdlib.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace zandor::platform;
@@ -154,4 +155,53 @@ TEST(PortChecks, FindsAProcessByItsName)
     ASSERT_TRUE(WriteTestFile(proc.filePath("77/comm"), "cat\n"));
     ASSERT_TRUE(QFile::link(proc.filePath("device"), proc.filePath("by-id")));
     EXPECT_EQ(ProcessesHolding(proc.filePath("by-id"), proc.path()), QStringList{"cat (pid 77)"});
+}
+
+namespace {
+
+// A child process that keeps what it inherited (less the master when `dropMaster`) until
+// the parent closes `release`'s write end; its pid.
+pid_t HoldUntilReleased(const int release[2], int master, bool dropMaster)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(release[1]);
+        if (dropMaster)
+            ::close(master);
+        char byte = 0;
+        while (::read(release[0], &byte, 1) > 0) {
+        }
+        ::_exit(0);
+    }
+    return pid;
+}
+
+}  // namespace
+
+TEST(PortChecks, TheProcessAtAPseudoTerminalsMasterIsTheLinesOtherEndNotAHolder)
+{
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_TRUE(::grantpt(master) == 0 && ::unlockpt(master) == 0);
+    const QString slavePath = QString::fromLocal8Bit(::ptsname(master));
+    const int slave = ::open(::ptsname(master), O_RDWR | O_NOCTTY);
+    ASSERT_GE(slave, 0);
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::link(slavePath, dir.filePath("board")));  // as the simulator's --link
+    int release[2];
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t bothSides = HoldUntilReleased(release, master, false);
+    const pid_t slaveOnly = HoldUntilReleased(release, master, true);
+    ASSERT_TRUE(bothSides > 0 && slaveOnly > 0);
+    ::close(release[0]);
+
+    // This process holds both sides too, and is never listed anyway.
+    const QStringList holders = ProcessesHolding(dir.filePath("board"));
+    ::close(release[1]);
+    ::waitpid(bothSides, nullptr, 0);
+    ::waitpid(slaveOnly, nullptr, 0);
+    ::close(slave);
+    ::close(master);
+    ASSERT_EQ(holders.size(), 1) << holders.join(", ").toStdString();
+    EXPECT_TRUE(holders[0].endsWith(QStringLiteral("(pid %1)").arg(slaveOnly))) << holders[0].toStdString();
 }
