@@ -3,6 +3,7 @@
 #include "ui/EntryFields.h"
 #include "ui/FileDialogFilter.h"
 #include "ui/Twips.h"
+#include "profiles/LineSequence.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -27,10 +28,14 @@ constexpr int kFileFieldWidth = 1455;
 constexpr int kBrowseLeft = 2700;
 constexpr int kBrowseWidth = 315;
 
-// Page 1: the pre-loader row on top, then one row per list.
+// Page 1: the pre-loader row on top (never shown, so the lists begin in its place), one
+// row per list, then the two sequences, each a label over a field as wide as the page.
 constexpr int kPreLoaderTop = 120;
-constexpr int kFirstListTop = 525;
-constexpr int kListPitch = 405;
+constexpr int kFirstListTop = 75;
+constexpr int kListPitch = 330;
+constexpr int kSequenceLabelHeight = 225;
+constexpr int kSequenceRowGap = 15;
+constexpr int kSequenceFieldWidth = 2820;
 constexpr int kBufferColumnLeft = 2400;
 constexpr int kBufferFieldWidth = 600;
 // The Device row's list reaches to the page's right edge: device paths are long.
@@ -190,6 +195,11 @@ void ProfileFieldPages::BuildGeneralPage(QFrame* page)
     top += kListPitch;
     cboCPU_ = NewList(page, QStringLiteral("cboCPU"), QStringLiteral("&CPU Type"), top,
                       {QStringLiteral("C167"), QStringLiteral("ST10F168")});
+    top += kListPitch;
+    txtRunSequence_ = NewSequenceRow(page, QStringLiteral("RunSequence"),
+                                     QStringLiteral("R&un sequence (command line):"), top);
+    top += kSequenceLabelHeight + kRowHeight + kSequenceRowGap;
+    txtResetSequence_ = NewSequenceRow(page, QStringLiteral("ResetSequence"), QStringLiteral("&Reset sequence:"), top);
 
     // The buffer sizes: a second column, hidden and disabled.
     auto* inLabel = NewLabel(page, QStringLiteral("&In Buffersize:"),
@@ -223,6 +233,20 @@ void ProfileFieldPages::BuildGeneralPage(QFrame* page)
         connect(list, &QComboBox::activated, this, &ProfileFieldPages::edited);
     connect(cboCOMPort_, &QComboBox::activated, this, &ProfileFieldPages::ShowMappedDevice);
     connect(txtPreLoaderFile_, &QLineEdit::textChanged, this, &ProfileFieldPages::edited);
+}
+
+QLineEdit* ProfileFieldPages::NewSequenceRow(QFrame* page, const QString& name, const QString& caption, int top)
+{
+    const ui::Twips twips(page);
+    auto* label = NewLabel(page, caption, twips.rect(kLabelLeft, top, kSequenceFieldWidth, kSequenceLabelHeight));
+    label->setObjectName(QStringLiteral("lbl") + name);
+    QLineEdit* field = NewField(page, QStringLiteral("txt") + name,
+                                twips.rect(kLabelLeft, top + kSequenceLabelHeight, kSequenceFieldWidth, kRowHeight),
+                                ui::KeyFilter::None);
+    field->setToolTip(profiles::LineStepChoices());
+    label->setBuddy(field);
+    connect(field, &QLineEdit::textChanged, this, &ProfileFieldPages::edited);
+    return field;
 }
 
 QComboBox* ProfileFieldPages::NewDeviceList(QFrame* page, int top)

@@ -69,6 +69,10 @@ public:
     // none while the row shows the port's present device.
     std::optional<DeviceChoice> ChosenDevice() const;
 
+    // Why the collected record's sequences cannot be saved (a step that does not parse, an
+    // RTS step under RTS/CTS handshaking), the sequence and the step named; empty when both can.
+    static QString SequenceFault(const profiles::ProfileData& record);
+
     // The record last given to WriteFields.
     const profiles::ProfileData& loadedRecord() const { return loaded_; }
 
@@ -109,6 +113,7 @@ private:
                        const QStringList& items);
     void ConnectBrowse(QPushButton* button, QLineEdit* field, const QString& filter);
     QComboBox* NewDeviceList(QFrame* page, int top);
+    QLineEdit* NewSequenceRow(QFrame* page, const QString& name, const QString& caption, int top);
     void ShowMappedDevice();
     void DeviceEdited();
 
@@ -129,6 +134,8 @@ private:
     QLineEdit* txtPreLoaderFile_ = nullptr;
     QLineEdit* txtCOMInBuffersize_ = nullptr;
     QLineEdit* txtCOMOutBuffersize_ = nullptr;
+    QLineEdit* txtRunSequence_ = nullptr;
+    QLineEdit* txtResetSequence_ = nullptr;
 
     MemoryPage c167_;
     MemoryPage amd29F0x0_;

@@ -1,6 +1,8 @@
 // Moving a profile's values into the page fields and back.
 #include "ProfileFieldPages.h"
 
+#include "profiles/ProfileSerialSettings.h"
+
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
@@ -148,6 +150,8 @@ void ProfileFieldPages::WriteFields(const ProfileData& record, WriteMode mode)
     Put(ds1994_.loaderFile, record.DS1994LoaderFile, mode);
     Put(ds1994_.applFile, record.DS1994ApplFile, mode);
     Put(ds1994_.applOffset, record.DS1994ApplFileOffset, mode);
+    Put(txtRunSequence_, record.RunSequence, mode);
+    Put(txtResetSequence_, record.ResetSequence, mode);
 }
 
 void ProfileFieldPages::SetSerialPorts(const QList<platform::SerialPortEntry>& ports,
@@ -253,7 +257,24 @@ void ProfileFieldPages::CollectFields(ProfileData& record, const ProfileData& ac
     record.DS1994LoaderFile = Collected(ds1994_.loaderFile);
     record.DS1994ApplFile = Collected(ds1994_.applFile);
     record.DS1994ApplFileOffset = Collected(ds1994_.applOffset);
+    record.RunSequence = Collected(txtRunSequence_);
+    record.ResetSequence = Collected(txtResetSequence_);
     record.Name.clear();
+}
+
+QString ProfileFieldPages::SequenceFault(const profiles::ProfileData& record)
+{
+    const int handshaking = profiles::PortSettingsFromProfile(record).handshaking;
+    for (const auto& [role, text] : {std::pair{profiles::SequenceRole::Run, record.RunSequence},
+                                     std::pair{profiles::SequenceRole::Reset, record.ResetSequence}}) {
+        QString fault;
+        const auto steps = profiles::ParseLineSequence(text, &fault);
+        if (steps)
+            fault = profiles::LineSequenceHandshakingFault(*steps, handshaking);
+        if (!fault.isEmpty())
+            return QStringLiteral("The %1 cannot be saved. %2").arg(profiles::SequenceRoleName(role), fault);
+    }
+    return QString();
 }
 
 }  // namespace zandor::manager

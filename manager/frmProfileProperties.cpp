@@ -258,23 +258,30 @@ void frmProfileProperties::RefreshUneditedFields()
     cmdApply_->setEnabled(unsavedEdits);
 }
 
-bool frmProfileProperties::ApplySelectedProfile()
+frmProfileProperties::ApplyResult frmProfileProperties::ApplySelectedProfile()
 {
     const QString name = SelectedProfileName();
     if (name.isEmpty() || profiles::IsReservedProfileName(name)) {
         // Saving without a registered profile would write a nameless or stray section.
         ui::ShowMessageBox(this, platform::kApplicationTitle,
                             NotSavedText(host_.currentProfile().Name), QMessageBox::Warning);
-        return false;
+        return ApplyResult::NotSaved;
+    }
+    // Fields that do not convert keep the values the profile holds.
+    profiles::ProfileData record = pages_->loadedRecord();
+    pages_->CollectFields(record, host_.currentProfile());
+    // A sequence that could never run is refused before anything is written, so the user
+    // can correct it in the dialog.
+    const QString sequenceFault = ProfileFieldPages::SequenceFault(record);
+    if (!sequenceFault.isEmpty()) {
+        ui::ShowMessageBox(this, platform::kApplicationTitle, sequenceFault, QMessageBox::Warning);
+        return ApplyResult::FieldsRefused;
     }
     // The device first: the port reopened below must open the one just chosen. It is
     // not written when the profile is refused above, since nothing was saved then.
     if (const auto choice = pages_->ChosenDevice())
         platform::SetDeviceForPort(profiles_.settings(), choice->portNumber, choice->device);
 
-    // Fields that do not convert keep the values the profile holds.
-    profiles::ProfileData record = pages_->loadedRecord();
-    pages_->CollectFields(record, host_.currentProfile());
     profiles_.SaveProfile(name, record);
     profiles_.LoadProfile(name, host_.currentProfile());
 
@@ -285,7 +292,7 @@ bool frmProfileProperties::ApplySelectedProfile()
 
     host_.FormCaptionUpdate();
     host_.OpenCommPort();
-    return true;
+    return ApplyResult::Applied;
 }
 
 void frmProfileProperties::cmdApply_Click()
@@ -295,8 +302,8 @@ void frmProfileProperties::cmdApply_Click()
 
 void frmProfileProperties::cmdOK_Click()
 {
-    ApplySelectedProfile();
-    accept();
+    if (ApplySelectedProfile() != ApplyResult::FieldsRefused)
+        accept();
 }
 
 void frmProfileProperties::cmdCancel_Click()

@@ -57,7 +57,12 @@ private:
     void ShowProfile(const QString& name, profiles::ProfileData& record);
     void RefreshUneditedFields();
     QString SelectedProfileName() const;
-    bool ApplySelectedProfile();
+    enum class ApplyResult {
+        Applied,
+        NotSaved,        // no registered profile is selected: told, and OK still closes
+        FieldsRefused,   // a field holds what cannot be saved: told, and the dialog stays open
+    };
+    ApplyResult ApplySelectedProfile();
 
     void Tab1_Click();
     void lstProfiles_Click();

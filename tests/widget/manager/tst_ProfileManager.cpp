@@ -116,6 +116,51 @@ private slots:
         m.run([&] { QCOMPARE(m.text("cboCOMStopBits"), u"1"_s); QVERIFY(!m.enabled()); });
     }
 
+    void sequencesAreStoredOrRefusedNamingTheStepWithTheDialogOpen()
+    {
+        struct Case {
+            const char* name;
+            QString run, reset;
+            QString named;  // the refused step; empty: both are stored
+        };
+        const Case cases[] = {
+            {"good sequences", u"dtr=on wait=50 dtr=off"_s, u"rts=on wait=20 rts=off"_s, {}},
+            {"a run step that does not parse", u"dtr=on wiat=50"_s, {}, u"wiat=50"_s},
+            {"a reset step that does not parse", {}, u"dtr=on rts=maybe"_s, u"rts=maybe"_s},
+        };
+        for (const Case& c : cases) {
+            Manager m;
+            m.run([&] {
+                // Both rows fit on page 1, clear of every other row shown there.
+                const QWidget* page = m.field(u"txtRunSequence"_s)->parentWidget();
+                for (const char* name : {"txtRunSequence", "txtResetSequence", "lblRunSequence", "lblResetSequence"}) {
+                    const QWidget* row = m.dialog->findChild<QWidget*>(QLatin1String(name));
+                    QVERIFY2(row && page->rect().contains(row->geometry()), name);
+                    for (const QWidget* other : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+                        if (other != row && other->isVisibleTo(page))
+                            QVERIFY2(!other->geometry().intersects(row->geometry()), name);
+                    }
+                }
+                m.field(u"txtRunSequence"_s)->setText(c.run);
+                m.field(u"txtResetSequence"_s)->setText(c.reset);
+                QVERIFY(m.enabled());
+                m.click("cmdOK");
+                QCOMPARE(m.dialog->isVisible(), !c.named.isEmpty());
+            });
+            if (c.named.isEmpty()) {
+                QVERIFY2(m.store.boxes.isEmpty(), c.name);
+                QCOMPARE(m.stored(u"RunSequence"_s), c.run);
+                QCOMPARE(m.stored(u"ResetSequence"_s), c.reset);
+                QCOMPARE(m.host.portOpenings, 1);
+            } else {
+                QCOMPARE(m.store.boxes.size(), 1);
+                QVERIFY2(m.store.boxes[0].text.contains(c.named), qPrintable(m.store.boxes[0].text));
+                QCOMPARE(m.host.portOpenings, 0);  // nothing saved, the port left alone
+                QCOMPARE(m.stored(u"RunSequence"_s), QString());
+            }
+        }
+    }
+
     void keyFiltersAndTextThatDoesNotConvert()
     {
         Manager m;
