@@ -12,6 +12,7 @@
 #include "profiles/ProfileData.h"
 #include "protocol/ProgrammingRun.h"
 #include "support/RecordingReporter.h"
+#include "support/SampleImages.h"
 #include "support/SimulatedTarget.h"
 
 #include <QElapsedTimer>
@@ -105,7 +106,7 @@ bool Measure(int latencyMs, Figures* figures, QString* error)
     *figures = clock.figures;
     port.close();
     sim.stop();
-    if (ran.end != protocol::RunEnd::Completed || sim.memory().size() != QFileInfo(kImage).size()) {
+    if (ran.end != protocol::RunEnd::Completed || sim.memory() != testing::ImageOf(testing::SampleBytes(kImage), 0)) {
         *error = QStringLiteral("the run failed: ") + reporter.events.join("; ");
         return false;
     }
