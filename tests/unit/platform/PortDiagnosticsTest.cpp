@@ -160,19 +160,29 @@ TEST(PortChecks, FindsAProcessByItsName)
 namespace {
 
 // A child process that keeps what it inherited (less the master when `dropMaster`) until
-// the parent closes `release`'s write end; its pid.
+// the parent closes `release`'s write end; its pid once it is ready.
 pid_t HoldUntilReleased(const int release[2], int master, bool dropMaster)
 {
+    int ready[2];
+    if (::pipe(ready) != 0)
+        return -1;
     const pid_t pid = ::fork();
     if (pid == 0) {
         ::close(release[1]);
         if (dropMaster)
             ::close(master);
+        ::close(ready[0]);
+        ::close(ready[1]);  // the parent reads the end of the pipe: the descriptors are as meant
         char byte = 0;
         while (::read(release[0], &byte, 1) > 0) {
         }
         ::_exit(0);
     }
+    ::close(ready[1]);
+    char byte = 0;
+    while (pid > 0 && ::read(ready[0], &byte, 1) > 0) {
+    }
+    ::close(ready[0]);
     return pid;
 }
 
