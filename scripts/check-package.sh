@@ -33,9 +33,9 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 deb="$(pwd)/$build/zandor_${version}_$(dpkg --print-architecture).deb"
 [ -f "$deb" ] || fail "no package at $deb"
 
-# The command-line flasher is packaged once its folder exists.
-programs=(Zandor zandor-sim)
-[ -f cli/CMakeLists.txt ] && programs+=(zandor-cli)
+programs=(Zandor zandor-cli zandor-line zandor-sim)
+# The production line's window has a menu entry and metainfo of its own.
+line_app_id=com.varnex.ZandorLine
 
 tmp=$(mktemp -d /tmp/zandor-check-package.XXXXXX)
 pids=()
@@ -65,21 +65,25 @@ wait_for() {
 
 step "desktop entry and metainfo"
 dpkg-deb -x "$deb" "$tmp/root"
-desktop-file-validate "$tmp/root/usr/share/applications/$app_id.desktop" \
-  || fail "desktop-file-validate rejects $app_id.desktop"
-appstreamcli validate --no-net "$tmp/root/usr/share/metainfo/$app_id.metainfo.xml" \
-  || fail "appstreamcli rejects $app_id.metainfo.xml"
+for id in "$app_id" "$line_app_id"; do
+  desktop-file-validate "$tmp/root/usr/share/applications/$id.desktop" \
+    || fail "desktop-file-validate rejects $id.desktop"
+  appstreamcli validate --no-net "$tmp/root/usr/share/metainfo/$id.metainfo.xml" \
+    || fail "appstreamcli rejects $id.metainfo.xml"
+done
 
 step "file list"
 {
   for program in "${programs[@]}"; do echo "usr/bin/$program"; done
-  echo "usr/share/applications/$app_id.desktop"
-  echo "usr/share/metainfo/$app_id.metainfo.xml"
+  for id in "$app_id" "$line_app_id"; do
+    echo "usr/share/applications/$id.desktop"
+    echo "usr/share/metainfo/$id.metainfo.xml"
+  done
   for size in "${icon_sizes[@]}"; do
     echo "usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png"
   done
   echo "usr/share/icons/hicolor/scalable/apps/$app_id.svg"
-  for page in Zandor zandor-cli zandor-sim; do echo "usr/share/man/man1/$page.1.gz"; done
+  for page in "${programs[@]}"; do echo "usr/share/man/man1/$page.1.gz"; done
   for sample in samples/*.sre samples/*.bin samples/README.md; do
     echo "usr/share/zandor/$sample"
   done
@@ -129,20 +133,16 @@ for size in "${icon_sizes[@]}"; do
     || fail "the menu entry's icon '$icon' has no ${size}x${size} PNG"
 done
 if command -v man >/dev/null; then
-  for page in Zandor zandor-cli zandor-sim; do
+  for page in "${programs[@]}"; do
     man -w "$page" >/dev/null || fail "man does not find the page $page"
   done
 fi
 
-if [ -f cli/CMakeLists.txt ]; then
-  step "zandor-cli"
-  zandor-cli --version | grep -qF "$version" || fail "zandor-cli --version does not say $version"
-  zandor-cli check /usr/share/zandor/samples/Appl.sre || fail "zandor-cli check of Appl.sre failed"
-  (unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM && Zandor --version) | grep -qF "$version" \
-    || fail "Zandor --version does not say $version without a display"
-else
-  echo "SKIPPED: zandor-cli (no cli/ folder in this tree yet)"
-fi
+step "zandor-cli"
+zandor-cli --version | grep -qF "$version" || fail "zandor-cli --version does not say $version"
+zandor-cli check /usr/share/zandor/samples/Appl.sre || fail "zandor-cli check of Appl.sre failed"
+(unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM && Zandor --version) | grep -qF "$version" \
+  || fail "Zandor --version does not say $version without a display"
 
 step "the window starts from its menu entry"
 # A real X server rather than the offscreen platform, so the plugin a desktop uses loads.
