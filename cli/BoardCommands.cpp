@@ -4,6 +4,7 @@
 #include "ExitCodes.h"
 #include "GangRun.h"
 #include "Interrupt.h"
+#include "LineSequences.h"
 #include "RunLog.h"
 #include "RunSetup.h"
 #include "platform/PortChecks.h"
@@ -50,6 +51,10 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
     ApplyOverrides(job.profile, options);
     job.portSettings = PortSettingsFor(job.profile, options.ports.value(0));
     job.device = DeviceOf(store, job.portSettings);
+    if (const QString fault = SequenceUsageFault(job.profile, options); !fault.isEmpty()) {
+        *message = fault;
+        return kExitUsage;
+    }
 
     // A production line must be able to trace every board: a log that cannot be written
     // stops the run before a board is touched.
@@ -119,6 +124,21 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
                  ConsoleReporter& reporter)
 {
     BoardSession session(job, store, reporter);
+    int board = 1;  // the board waited for
+    session.needsModemLines = NeedsModemLines(job.profile, options);
+    session.hooks.boardFound = [&] { reporter.event({{"event", "board_detected"}, {"board", board}}); };
+    auto waitingForBoard = [&] {
+        reporter.event({{"event", "waiting"}, {"for", "board"}, {"board", board}});
+        if (!reporter.jsonOutput())
+            reporter.info(QStringLiteral("Waiting for board %1 on %2 ...").arg(board).arg(job.device));
+    };
+    if (options.loop) {
+        session.hooks.waitingForPort = [&](const QString& reason) {
+            reporter.event({{"event", "waiting"}, {"for", "adapter"}, {"message", reason}});
+            if (!reporter.jsonOutput())
+                reporter.info(QStringLiteral("Waiting for the adapter of %1 (%2) ...").arg(job.device, reason));
+        };
+    }
     QString error;
     if (!options.trace.isEmpty() && !session.traceTo(options.trace, &error)) {
         reporter.result(kExitUsage, error, 0);
@@ -135,7 +155,7 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
 
     if (!options.loop) {
         if (options.waitSeconds)
-            reporter.info(QStringLiteral("Waiting for a board on %1 ...").arg(job.device));
+            waitingForBoard();
         const BoardResult result = session.run(WaitMilliseconds(options.waitSeconds));
         if (job.command == Command::Program && result.boardFound)
             log(1, result);
@@ -169,7 +189,15 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
     int succeeded = 0;
     std::optional<qint64> waitMs = options.waitSeconds ? WaitMilliseconds(options.waitSeconds) : 0;
     while (!InterruptRequested()) {
-        reporter.info(QStringLiteral("Waiting for board %1 on %2 ...").arg(boards + 1).arg(job.device));
+        board = boards + 1;
+        waitingForBoard();
+        if (boards > 0 && options.nextBoard) {
+            reporter.info(NextBoardPrompt(*options.nextBoard));
+            const NextBoardWait changed =
+                WaitForNextBoard(*options.nextBoard, session.port(), session.pump(), job.device);
+            if (changed != NextBoardWait::Changed)
+                break;  // Ctrl-C, or no Enter can come any more
+        }
         const BoardResult result = session.run(waitMs);
         waitMs = 0;
         if (result.exitCode == kExitInterrupted && !result.boardFound)
@@ -228,6 +256,7 @@ int RunBoardCommand(const CliOptions& options)
     }
     if (options.ports.size() > 1)
         return RunGang(options, job, reporter);
+    reporter.setPort(job.device);  // named on every event, as a gang's parent names each board's
     return RunOnOnePort(options, *store, job, reporter);
 }
 

@@ -2,6 +2,7 @@
 
 #include "ExitCodes.h"
 #include "Interrupt.h"
+#include "LineSequences.h"
 #include "platform/SerialPortList.h"
 #include "platform/TimeUnits.h"
 #include "protocol/FailureText.h"
@@ -82,14 +83,28 @@ int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message)
     if (waitMs)
         deadlineMs = *waitMs == 0 ? 0 : pump_.nowMilliseconds() + *waitMs;
     ProbeRecorder probes;
+    bool portMissing = false;
     protocol::Target target(*port_, probes, pump_, job_.profile);
     for (;;) {
         const qint64 probeStart = pump_.nowMilliseconds();
         QString reason;
         const int opened = openPort(&reason);
+        if (opened == kExitSuccess && needsModemLines) {
+            if (const QString fault = ModemLinesFault(*port_, job_.device); !fault.isEmpty()) {
+                *message = fault;
+                return kExitPortFailed;
+            }
+        }
+        if (opened != kExitSuccess && hooks.waitingForPort && !portMissing) {
+            hooks.waitingForPort(reason);
+            deadlineMs = 0;  // the adapter is waited for however long it takes
+        }
+        portMissing = opened != kExitSuccess;
         if (opened == kExitSuccess) {
             const protocol::Outcome outcome = protocol::IdentifyBootstrap(target);
             if (outcome == protocol::Outcome::Done) {
+                if (hooks.boardFound)
+                    hooks.boardFound();
                 reporter_.onStep(IdentifyStep());
                 reporter_.onStepEnd(probes.lastEnd);
                 return kExitSuccess;
@@ -166,7 +181,9 @@ BoardResult BoardSession::run(std::optional<qint64> waitMs)
     if (!steps.image)
         return finish(kExitSuccess);
     result.records = int(job_.image->records.size());
-    return finish(kExitSuccess);
+    const RunSequenceResult started = RunRunSequence(job_.profile, *port_, pump_);
+    result.message = started.message;
+    return finish(started.exitCode);
 }
 
 }  // namespace zandor::cli

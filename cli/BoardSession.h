@@ -11,6 +11,7 @@
 #include "platform/TracingSerialPort.h"
 #include "protocol/TargetOperations.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -46,6 +47,22 @@ public:
 
     // Writes every byte both ways to `path`; false with `error` when it cannot be written.
     bool traceTo(const QString& path, QString* error);
+
+    // Told as the session goes, for the events of a production line; each may be empty.
+    struct Hooks {
+        std::function<void()> boardFound;  // the board answered the zero byte
+        // Set: a port that cannot be opened (the adapter is missing) is tried again without
+        // limit instead of ending the run; told the reason once per absence.
+        std::function<void(const QString& reason)> waitingForPort;
+    };
+    Hooks hooks;
+
+    // Whether the modem lines must work (a sequence, a presence line): checked at each open.
+    bool needsModemLines = false;
+
+    // The open port and the clock, for waiting between boards.
+    platform::ISerialPort& port() { return *port_; }
+    platform::IEventPump& pump() { return pump_; }
 
     // Waits for a board up to `waitMs` (nothing: one attempt; 0: without limit), then runs
     // the job on it. The port stays open afterwards for the next board of a loop.

@@ -1,5 +1,6 @@
 #include "CliOptions.h"
 
+#include "profiles/LineSequence.h"
 #include "protocol/SRecordCodec.h"
 
 #include <QHash>
@@ -108,6 +109,25 @@ QString ApplyWait(CliOptions& o, const QString& v)
     return QString();
 }
 
+// A sequence's steps are checked here, so a typo is named before anything else; whether it
+// goes with the profile's handshaking is checked once the profile is read.
+QString ApplySequence(std::optional<QString>& sequence, const char* option, const QString& v)
+{
+    QString fault;
+    if (!profiles::ParseLineSequence(v, &fault))
+        return QStringLiteral("%1: %2").arg(QLatin1String(option), fault);
+    sequence = v;
+    return QString();
+}
+
+QString ApplyNextBoard(CliOptions& o, const QString& v)
+{
+    o.nextBoard = ParseNextBoard(v);
+    if (!o.nextBoard)
+        return QStringLiteral("--next-board: '%1' is none of %2").arg(v, NextBoardChoices());
+    return QString();
+}
+
 const std::vector<OptionSpec> kOptions = {
     {"--profile", nullptr, "NAME", "profile to use", "the window's last, else Default", false, ForBoards::PassedOn,
      [](CliOptions& o, const QString& v) {
@@ -143,6 +163,17 @@ const std::vector<OptionSpec> kOptions = {
          o.loop = true;
          return QString();
      }},
+    {"--next-board", nullptr, "HOW",
+     "how --loop knows a new board (needed with a reset sequence):\nadapter (it goes and comes back), dsr, dcd or cts (the\n"
+     "fixture's presence line drops and returns), enter",
+     nullptr, false, ForBoards::PassedOn, ApplyNextBoard},
+    {"--reset-sequence", nullptr, "SEQ",
+     "DTR/RTS steps before every zero byte, such as\n\"dtr=on rts=on wait=50 rts=off wait=100\"", "the profile's",
+     false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) { return ApplySequence(o.resetSequence, "--reset-sequence", v); }},
+    {"--run-sequence", nullptr, "SEQ", "DTR/RTS steps after a board is programmed, to start it", "the profile's",
+     false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) { return ApplySequence(o.runSequence, "--run-sequence", v); }},
     {"--log", nullptr, "FILE", "append one JSON line per board (program)", nullptr, false, ForBoards::PassedOn,
      [](CliOptions& o, const QString& v) {
          o.logFile = v;
@@ -307,6 +338,8 @@ private:
             error_ = QStringLiteral("--wait is for identify, erase and program only");
         else if (!out_.logFile.isEmpty() && c != Command::Program)
             error_ = QStringLiteral("--log is for program only");
+        else if (out_.nextBoard && !out_.loop)
+            error_ = QStringLiteral("--next-board is for --loop only");
     }
 
     const QStringList& args_;

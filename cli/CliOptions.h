@@ -4,6 +4,7 @@
 // override the profile for one run. One table holds every option; the parser, --help and
 // the arguments of a gang's board processes all come from it.
 
+#include "NextBoard.h"
 #include "profiles/ProfileData.h"
 
 #include <QString>
@@ -36,6 +37,12 @@ struct CliOptions {
     std::optional<double> waitSeconds;  // --wait; 0: without limit
     bool loop = false;
     QString logFile;
+
+    // --reset-sequence, --run-sequence: the profile's ResetSequence and RunSequence for this
+    // run (the text as typed; checked with the profile's handshaking once it is known).
+    std::optional<QString> resetSequence;
+    std::optional<QString> runSequence;
+    std::optional<NextBoardSignal> nextBoard;  // --next-board, for --loop
 
     // Internal, set by a gang run for its board processes: the digest (hexadecimal) of the
     // built image the board must still get, so every board gets what the parent checked.

@@ -45,6 +45,9 @@ public:
     void onFault(const protocol::FaultEvent& event) override;
     void onStepEnd(const protocol::StepEndEvent& event) override;
 
+    // The port every JSON event names from now on.
+    void setPort(const QString& port) { style_.port = port; }
+
     // A line for people (not with --quiet), or {"event":"info","text":...}.
     void info(const QString& text);
     // An error line, shown even with --quiet, or {"event":"error","text":...}.

@@ -2,9 +2,12 @@
 
 #include "BoardCommands.h"
 #include "ExitCodes.h"
+#include "LineSequences.h"
 #include "RunSetup.h"
 #include "platform/PortChecks.h"
 #include "platform/PortOpenError.h"
+#include "platform/QtSerialPort.h"
+#include "platform/SerialPortList.h"
 #include "protocol/ChipIdentification.h"
 #include "protocol/FailureText.h"
 #include "protocol/SerialFormat.h"
@@ -66,6 +69,27 @@ platform::PortCheck ProcessorCheck(const profiles::ProfileData& profile)
             QString()};
 }
 
+// A reset or run sequence (or a presence line) needs a port whose driver has the modem
+// lines: the port is opened as a run opens it and its status lines read once.
+platform::PortCheck ModemLinesCheck(platform::ISettingsStore& store, const platform::PortSettings& settings,
+                                    const QString& device)
+{
+    const QString name = QStringLiteral("modem lines");
+    platform::QtSerialPort port([&store](int number) { return platform::DeviceNameForPort(store, number); });
+    QString reason;
+    if (!port.open(settings, &reason))
+        return {name, platform::CheckStatus::Fail, QStringLiteral("cannot be checked: %1").arg(reason),
+                QStringLiteral("make the port open first (see above)")};
+    const QString fault = ModemLinesFault(port, device);
+    port.close();
+    if (fault.isEmpty())
+        return {name, platform::CheckStatus::Pass, QStringLiteral("DTR, RTS and the status lines answer, as the "
+                                                                  "profile's sequences need"),
+                QString()};
+    return {name, platform::CheckStatus::Fail, fault,
+            QStringLiteral("use an adapter that wires the modem lines, or clear ResetSequence and RunSequence")};
+}
+
 // The doctor's text for people, rendered from its JSON object.
 QString DoctorText(const QJsonObject& result)
 {
@@ -111,6 +135,8 @@ int RunDoctor(const CliOptions& options)
 
     QList<platform::PortCheck> checks = platform::CheckPort(device);
     checks << SettingsCheck(settings, portNumber, device);
+    if (NeedsModemLines(*profile, options))
+        checks << ModemLinesCheck(*store, settings, device);
     checks << FormatCheck(*profile) << ProcessorCheck(*profile);
     checks += FileChecks(*profile, options.memoryKind);
 

@@ -78,6 +78,9 @@ public:
                 if (status != QProcess::NormalExit) {
                     b->exitCode = kCrashedExitCode;
                     b->message = QStringLiteral("the board process ended abnormally");
+                    // Its own result line never came: the board's tile hears of it now.
+                    reporter_.event({{"event", "result"}, {"port", b->port}, {"exit_code", kCrashedExitCode},
+                                     {"message", b->message}});
                 } else {
                     b->exitCode = code;
                 }

@@ -70,6 +70,10 @@ void ApplyOverrides(profiles::ProfileData& profile, const CliOptions& options)
         profile.PreLoaderFile = options.preloader;
     if (!options.loader.isEmpty())
         *fields.loader = options.loader;
+    if (options.resetSequence)
+        profile.ResetSequence = *options.resetSequence;
+    if (options.runSequence)
+        profile.RunSequence = *options.runSequence;
 }
 
 platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, const QString& port)

@@ -1,0 +1,255 @@
+// A production line whose boards are reset into their bootstrap mode by the host: the
+// reset sequence before every zero byte, the run sequence after each programmed board, and
+// --next-board telling the loop when the fixture holds a new board. zandor-cli runs with the
+// simulated modem lines preloaded into it alone.
+
+#include "CliRun.h"
+
+#include <QtTest>
+#include <csignal>
+
+using namespace zandor::testing;
+
+namespace {
+
+const QByteArray kResetOnRts = "dtr=on rts=on wait=50 rts=off wait=100";  // boot pin (DTR) held through the pulse
+const QByteArray kStartOnRts = "dtr=off rts=on wait=50 rts=off";           // boot pin released: the application runs
+
+QByteArray Store(const QByteArray& extraKeys)
+{
+    return "[Profiles]\nBench=Bench\n\n[Bench]\nCOMSettings=\"38400,N,8,1\"\nPreLoaderFile=PreLoad.bin\n"
+           "C167LoaderFile=LoaderC167.sre\nProcessorCode=C167\n"
+           + extraKeys;
+}
+
+QByteArray SequenceKeys()
+{
+    return "ResetSequence=" + kResetOnRts + "\nRunSequence=" + kStartOnRts + "\n";
+}
+
+// Sets the variables for the next child process only, and takes them back afterwards.
+class ChildEnvironment {
+public:
+    explicit ChildEnvironment(const QList<QPair<QByteArray, QByteArray>>& variables)
+    {
+        for (const auto& [name, value] : variables) {
+            names_ << name;
+            qputenv(name.constData(), value);
+        }
+    }
+    ~ChildEnvironment()
+    {
+        for (const QByteArray& name : names_)
+            qunsetenv(name.constData());
+    }
+
+private:
+    QList<QByteArray> names_;
+};
+
+// A simulated board (or fixture of boards) with its modem lines, and zandor-cli started
+// with the preload library that gives the pseudo-terminal those lines.
+class WiredLine {
+public:
+    explicit WiredLine(QStringList simArgs)
+        : sim(QStringList{"--reset-line", "rts", "--boot-line", "dtr", "--presence-line", "dsr", "--modem-dir",
+                          modemDir.path()}
+              + simArgs)
+    {
+    }
+
+    std::unique_ptr<CliRun> startCli(const QStringList& arguments, const QByteArray& store)
+    {
+        const ChildEnvironment preloaded({
+            {"LD_PRELOAD", qEnvironmentVariable("ZANDOR_MODEMLINES_LIB").toLocal8Bit()},
+            {"ZANDOR_MODEMLINES_DEVICE", sim.devicePath().toLocal8Bit()},
+            {"ZANDOR_MODEMLINES_CHANGES", modemDir.filePath("changes").toLocal8Bit()},
+            {"ZANDOR_MODEMLINES_INPUTS", modemDir.filePath("inputs").toLocal8Bit()},
+        });
+        auto cli = std::make_unique<CliRun>(QStringList{"--port", sim.devicePath()} + arguments, store);
+        cli->process.waitForStarted();
+        return cli;
+    }
+
+    QTemporaryDir modemDir;
+    SimulatedTarget sim;
+};
+
+int Count(const QStringList& lines, const QString& pattern)
+{
+    return int(lines.filter(QRegularExpression(pattern)).size());
+}
+
+// Ctrl-C between boards ends a loop with its totals.
+int Interrupt(CliRun& cli)
+{
+    ::kill(pid_t(cli.process.processId()), SIGINT);
+    return cli.finish();
+}
+
+}  // namespace
+
+class tst_next_board : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void aBoardLeftInPlaceIsProgrammedOnce();
+    void boardsInTurnEachResetThenStarted();
+    void sequencesRefusedBeforeABoardIsTouched_data();
+    void sequencesRefusedBeforeABoardIsTouched();
+    void doctorChecksTheModemLines();
+    void theLinesEventsNameTheirPort();
+    void aMissingAdapterIsWaitedForUnderLoop();
+};
+
+void tst_next_board::initTestCase()
+{
+    QVERIFY2(QFileInfo::exists(qEnvironmentVariable("ZANDOR_MODEMLINES_LIB")), "ZANDOR_MODEMLINES_LIB names no library");
+}
+
+void tst_next_board::aBoardLeftInPlaceIsProgrammedOnce()
+{
+    WiredLine line({});
+    QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
+    auto cli = line.startCli({"--profile", "Bench", "--json", "--loop", "--next-board", "dsr", "program", "Appl.sre"},
+                             Store(SequenceKeys()));
+    QCOMPARE(cli->waitForEvent("board").value("result").toString(), QString("ok"));
+    // Its presence line never drops: however long the loop waits, no zero byte goes out again.
+    const QJsonObject waiting = cli->waitForEvent("waiting");
+    QCOMPARE(waiting.value("board").toInt(), 2);
+    QTest::qWait(600);
+    QCOMPARE(Interrupt(*cli), 0);
+    line.sim.stop();
+    const QStringList log = line.sim.log();
+    QCOMPARE(Count(log, "^id-sent"), 1);
+    QCOMPARE(log.filter(QRegularExpression("^lines ")).last(), QString("lines dtr=0 rts=0 running its application"));
+}
+
+void tst_next_board::boardsInTurnEachResetThenStarted()
+{
+    WiredLine line({"--swap-ms", "150", "--boards", "3"});
+    QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
+    auto cli = line.startCli({"--profile", "Bench", "--json", "--loop", "--next-board", "dsr", "program", "Appl.sre"},
+                             Store(SequenceKeys()));
+    for (int board = 1; board <= 3; ++board) {
+        const QJsonObject done = cli->waitForEvent("board");
+        QCOMPARE(done.value("board").toInt(), board);
+        QCOMPARE(done.value("result").toString(), QString("ok"));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(line.sim.log().contains("board-out 3"), 5000);
+    QCOMPARE(Interrupt(*cli), 0);
+    line.sim.stop();
+    const QStringList log = line.sim.log();
+    // Each board is fitted running its application; only the reset sequence puts it into its
+    // bootstrap mode, and the run sequence leaves it running the new application.
+    QCOMPARE(Count(log, "^id-sent"), 3);
+    for (int board = 1; board <= 3; ++board) {
+        const qsizetype fitted = log.indexOf(QString("board %1").arg(board));
+        QVERIFY2(fitted >= 0, qPrintable(log.join(" | ")));
+        const QStringList own = log.mid(fitted, log.indexOf(QString("board-out %1").arg(board)) - fitted);
+        const qsizetype answered = own.indexOf(QRegularExpression("id-sent .*"));
+        QVERIFY2(answered > own.indexOf("lines dtr=1 rts=0 bootstrap mode"), qPrintable(own.join(" | ")));
+        QVERIFY2(!own.mid(0, own.indexOf("lines dtr=1 rts=1 held in reset")).filter("bootstrap mode").size(),
+                 qPrintable(own.join(" | ")));
+        QCOMPARE(own.filter(QRegularExpression("^lines ")).last(), QString("lines dtr=0 rts=0 running its application"));
+    }
+}
+
+void tst_next_board::sequencesRefusedBeforeABoardIsTouched_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<bool>("preloaded");  // the port has modem lines
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("said");
+
+    const QStringList program{"--profile", "Bench", "program", "Appl.sre"};
+    QTest::newRow("a step that does not parse, typed")
+        << (QStringList{"--reset-sequence", "dtr=on rts=maybe"} + program) << QByteArray() << true << 1 << "rts=maybe";
+    QTest::newRow("a step that does not parse, stored")
+        << program << QByteArray("RunSequence=dtr=on wiat=5\n") << true << 1 << "wiat=5";
+    QTest::newRow("a loop that could not tell one board from the next")
+        << (QStringList{"--loop"} + program) << SequenceKeys() << true << 1 << "--next-board";
+    QTest::newRow("a port without modem lines")
+        << program << SequenceKeys() << false << 3 << "no modem lines";
+}
+
+void tst_next_board::sequencesRefusedBeforeABoardIsTouched()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, keys);
+    QFETCH(bool, preloaded);
+    QFETCH(int, exitCode);
+    QFETCH(QString, said);
+
+    WiredLine line({});
+    QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
+    std::unique_ptr<CliRun> cli = preloaded ? line.startCli(arguments, Store(keys))
+                                            : std::make_unique<CliRun>(QStringList{"--port", line.sim.devicePath()} + arguments,
+                                                                       Store(keys));
+    const int code = cli->finish();
+    const QString errors = cli->errors();
+    line.sim.stop();
+    QVERIFY2(code == exitCode, qPrintable(QString::number(code) + " " + errors));
+    QVERIFY2(errors.contains(said), qPrintable(errors));
+    QCOMPARE(Count(line.sim.log(), "^id-sent"), 0);
+}
+
+void tst_next_board::doctorChecksTheModemLines()
+{
+    for (const bool preloaded : {true, false}) {
+        WiredLine line({});
+        QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
+        const QStringList arguments{"--profile", "Bench", "--json", "doctor"};
+        std::unique_ptr<CliRun> cli = preloaded ? line.startCli(arguments, Store(SequenceKeys()))
+                                                : std::make_unique<CliRun>(QStringList{"--port", line.sim.devicePath()} + arguments,
+                                                                           Store(SequenceKeys()));
+        cli->finish();
+        line.sim.stop();
+        QJsonObject modemCheck;
+        for (const QJsonValue& check : cli->jsonLines().value(0).value("checks").toArray()) {
+            if (check.toObject().value("name").toString() == "modem lines")
+                modemCheck = check.toObject();
+        }
+        QCOMPARE(modemCheck.value("status").toString(), preloaded ? QString("pass") : QString("fail"));
+    }
+}
+
+// The events zandor-line's tiles take: every one names the port, a wait names what it waits for.
+void tst_next_board::theLinesEventsNameTheirPort()
+{
+    WiredLine line({});
+    QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
+    auto cli = line.startCli({"--profile", "Bench", "--json", "--wait", "5", "program", "Appl.sre"}, Store(SequenceKeys()));
+    QCOMPARE(cli->finish(), 0);
+    line.sim.stop();
+    const QList<QJsonObject> events = cli->jsonLines();
+    QVERIFY(!events.isEmpty());
+    QStringList kinds;
+    for (const QJsonObject& event : events) {
+        QCOMPARE(event.value("port").toString(), line.sim.devicePath());
+        kinds << event.value("event").toString();
+    }
+    QCOMPARE(events.first(), (QJsonObject{{"event", "waiting"}, {"for", "board"}, {"board", 1}, {"port", line.sim.devicePath()}}));
+    QCOMPARE(events.at(1), (QJsonObject{{"event", "board_detected"}, {"board", 1}, {"port", line.sim.devicePath()}}));
+    QCOMPARE(kinds.last(), QString("result"));
+}
+
+void tst_next_board::aMissingAdapterIsWaitedForUnderLoop()
+{
+    QTemporaryDir folder;
+    const QString missing = folder.filePath("ttyUSB-unplugged");
+    CliRun looping({"--port", missing, "--json", "--loop", "program", "Appl.sre"}, Store({}));
+    QCOMPARE(looping.waitForEvent("waiting").value("for").toString(), QString("board"));
+    const QJsonObject waiting = looping.waitForEvent("waiting");
+    QCOMPARE(waiting.value("for").toString(), QString("adapter"));
+    QCOMPARE(waiting.value("port").toString(), missing);
+    QVERIFY(!waiting.value("message").toString().isEmpty());
+    QCOMPARE(Interrupt(looping), 0);
+
+    CliRun once({"--port", missing, "--json", "program", "Appl.sre"}, Store({}));
+    QCOMPARE(once.finish(), 3);
+}
+
+QTEST_GUILESS_MAIN(tst_next_board)
+#include "tst_next_board.moc"
