@@ -29,6 +29,7 @@ const TextField kTextFields[] = {
     {"Memory", &LineSetup::memory, ""},
     {"ResetSequence", &LineSetup::resetSequence, "--reset-sequence"},
     {"RunSequence", &LineSetup::runSequence, "--run-sequence"},
+    {"NextBoard", &LineSetup::nextBoard, "--next-board"},
     {"SerialFile", &LineSetup::serialFile, "--serial-file"},
     {"SerialAt", &LineSetup::serialAt, "--serial-at"},
     {"SerialStart", &LineSetup::serialStart, "--serial-start"},

@@ -21,6 +21,7 @@ struct LineSetup {
     bool skipBlank = false;
     QString resetSequence;
     QString runSequence;
+    QString nextBoard;      // how a loop with a reset sequence knows a new board: adapter, dsr, dcd, cts
     QString serialFile;     // counter file
     QString serialAt;       // address the serial number is written to
     QString serialStart;    // the counter's first value

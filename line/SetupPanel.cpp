@@ -71,8 +71,9 @@ SetupPanel::SetupPanel(QWidget* parent) : QGroupBox(tr("Set-up"), parent)
     loop_->setObjectName(QStringLiteral("loopCheck"));
     skipBlank_ = new QCheckBox(tr("Skip blank records"), this);
     skipBlank_->setObjectName(QStringLiteral("skipBlankCheck"));
-    resetSequence_ = Edit(this, "resetSequenceEdit", tr("e.g. -dtr,rts,50,dtr (empty: the profile's)"));
+    resetSequence_ = Edit(this, "resetSequenceEdit", tr("e.g. dtr=on rts=on wait=50 rts=off wait=100 (empty: the profile's)"));
     runSequence_ = Edit(this, "runSequenceEdit", tr("sequence that starts the programmed board"));
+    nextBoard_ = Edit(this, "nextBoardEdit", tr("with a reset sequence: adapter, dsr, dcd or cts"));
     serialFile_ = Edit(this, "serialFileEdit", tr("counter file (empty: no serial numbers)"));
     serialAt_ = Edit(this, "serialAtEdit", tr("address, hexadecimal"));
     serialStart_ = Edit(this, "serialStartEdit", tr("first number of a new counter"));
@@ -96,6 +97,7 @@ SetupPanel::SetupPanel(QWidget* parent) : QGroupBox(tr("Set-up"), parent)
     auto* right = new QFormLayout;
     right->addRow(tr("Reset sequence"), resetSequence_);
     right->addRow(tr("Run sequence"), runSequence_);
+    right->addRow(tr("Next board"), nextBoard_);
     right->addRow(tr("Serial counter file"), WithBrowse(this, serialFile_, "browseSerialButton", tr("Counter file"), true));
     right->addRow(tr("Serial number at"), serialAt_);
     right->addRow(tr("First serial number"), serialStart_);
@@ -166,6 +168,7 @@ void SetupPanel::setSetup(const LineSetup& setup)
     skipBlank_->setChecked(setup.skipBlank);
     resetSequence_->setText(setup.resetSequence);
     runSequence_->setText(setup.runSequence);
+    nextBoard_->setText(setup.nextBoard);
     serialFile_->setText(setup.serialFile);
     serialAt_->setText(setup.serialAt);
     serialStart_->setText(setup.serialStart);
@@ -190,6 +193,7 @@ LineSetup SetupPanel::setup() const
     setup.skipBlank = skipBlank_->isChecked();
     setup.resetSequence = resetSequence_->text().trimmed();
     setup.runSequence = runSequence_->text().trimmed();
+    setup.nextBoard = nextBoard_->text().trimmed();
     setup.serialFile = serialFile_->text().trimmed();
     setup.serialAt = serialAt_->text().trimmed();
     setup.serialStart = serialStart_->text().trimmed();

@@ -37,6 +37,7 @@ private:
     QCheckBox* skipBlank_;
     QLineEdit* resetSequence_;
     QLineEdit* runSequence_;
+    QLineEdit* nextBoard_;
     QLineEdit* serialFile_;
     QLineEdit* serialAt_;
     QLineEdit* serialStart_;

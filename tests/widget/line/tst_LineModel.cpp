@@ -148,6 +148,13 @@ void tst_LineModel::eventsToTileState_data()
     QTest::newRow("adapter pulled out, waited for")
         << QByteArray(R"({"event":"waiting","for":"adapter","message":"port /dev/ttyUSB0: does not exist"})")
         << TileState::WaitingAdapter << "Waiting for the adapter" << 0 << 0;
+    QTest::newRow("adapter vanished mid-loop, back by itself")
+        << QByteArray(R"({"event":"board","board":1,"exit_code":0,"seconds":4.2}
+{"event":"board","board":2,"exit_code":8,"seconds":1.0,"message":"the line failed"}
+{"event":"waiting","for":"board","board":3}
+{"event":"waiting","for":"adapter","message":"port /dev/ttyUSB0: does not exist"}
+{"event":"board_detected","board":3})")
+        << TileState::Identifying << "Identifying" << 1 << 1;
     QTest::newRow("next board detected")
         << QByteArray(R"({"event":"waiting","for":"board"}
 {"event":"board_detected","board":2})")
