@@ -47,7 +47,7 @@ TEST(CliOptions, HelpAndManualPageListWhatTheParserAccepts)
     ASSERT_TRUE(page.open(QIODevice::ReadOnly));
     const QString man = QString::fromUtf8(page.readAll());
     const QString manOptions = man.section(QStringLiteral("\n.SH OPTIONS\n"), 1).section(QStringLiteral("\n.SH "), 0, 0);
-    // The tag of each item is the line after its .TP; a hyphen inside a name is "\\-" too.
+    // The tag of each item is the line after its .TP; a hyphen inside a name is "\-" too.
     QSet<QString> listed;
     for (auto it = QRegularExpression(QStringLiteral("\\.TP\\n([^\\n]*)")).globalMatch(manOptions); it.hasNext();)
         listed += Matches(it.next().captured(1), QRegularExpression(QStringLiteral("(\\\\-(?:\\\\-(?:[a-z0-9]|\\\\-)+|[a-z]))")));
