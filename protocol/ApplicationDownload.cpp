@@ -23,6 +23,10 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, profiles:
     end.limitTicks = kRecordAckLimitTicks;
 
     for (const ImageRecord& record : image.records) {
+        if (const auto late = TakeLateRefusal(target)) {
+            end = *late;
+            break;
+        }
         const bool written = WriteToTarget(target, record.wire);
         progress.bytes += record.progressBytes;
         progress.percent = ProgressPercent(progress.bytes, progress.total);
@@ -45,12 +49,19 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, profiles:
             end.reply = ack.reply;
             break;
         }
+        target.lastAnswered = end;  // as it stood before this record counted
         end.acknowledgedRecords = progress.record;
         end.lastAcknowledgedAddress = record.address;
         if (progress.record < progress.records && target.shouldStop()) {
             end.outcome = Outcome::Interrupted;
             break;
         }
+    }
+    // The last record's reply may have more to come: a refusal behind it fails it still.
+    const bool answered = end.acknowledgedRecords > 0;
+    if (answered && (end.outcome == Outcome::Done || end.outcome == Outcome::Interrupted)) {
+        if (const auto late = DrainLateRefusal(target))
+            end = *late;
     }
     // Blank lines after the last record still count toward the 100%.
     if (end.outcome == Outcome::Done && image.trailingProgressBytes > 0 && !image.records.isEmpty()) {
