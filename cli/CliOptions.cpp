@@ -432,7 +432,9 @@ QString UsageText()
                "  7    download failed: a record not acknowledged or refused\n"
                "  8    the line failed during the operation (adapter unplugged, device gone)\n"
                "  9    several boards: at least one failed (each board's code is in the summary)\n"
-               "  130  interrupted (Ctrl-C)\n"
+               "  10   a board was programmed but could not be recorded (its log line or trace):\n"
+               "       no further board was started\n"
+               "  130  interrupted (Ctrl-C), or the session was hung up\n"
                "\n"
                "Profiles: ~/.config/Zandor/Zandor.ini (read only; the window writes it).\n");
 }
