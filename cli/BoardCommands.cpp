@@ -144,7 +144,7 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
         // Without --wait the one try is an attempt (a missing port, a silent board); while
         // waiting, only a board that answered is.
         const bool attempt = !options.waitSeconds || result.answered;
-        const QString unrecorded = attempt ? record(1, result) : session.traceError();
+        const QString unrecorded = attempt ? record(1, result) : QString();
         QString done = result.exitCode == kExitSuccess
                            ? QStringLiteral("done in %1 s").arg(result.seconds, 0, 'f', 1)
                            : NoAnswerText(options, job, result, reporter);
