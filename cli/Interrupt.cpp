@@ -23,7 +23,7 @@ volatile std::sig_atomic_t gHangUps = 0;
 volatile std::sig_atomic_t gProgressLineOpen = 0;
 // Standard output and error (by descriptor) once their reader has gone: written no more.
 volatile std::sig_atomic_t gLost[3] = {0, 0, 0};
-// The processes a Ctrl-C is passed on to. The handler may not allocate, so the list grows
+// The processes a Ctrl-C or a hang-up is passed on to. The handler may not allocate, so the list grows
 // outside it: a full array is copied into one twice its size, which is published before the
 // count grows. An old array is never freed, as a handler may still be reading it.
 constexpr int kFirstForwardCapacity = 16;
