@@ -119,6 +119,12 @@ QString NoAnswerText(const CliOptions& options, const BoardJob& job, const Board
                                  {protocol::Framing::CommandLine, options.waitSeconds.value_or(0), holders});
 }
 
+// "unrecorded (done in 2.0 s): cannot write the log ...": a board whose record is lost.
+QString UnrecordedText(const QString& outcome, const QString& why)
+{
+    return QStringLiteral("unrecorded (%1): %2").arg(outcome, why);
+}
+
 // One board, or board after board until Ctrl-C.
 int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, const BoardJob& job,
                  ConsoleReporter& reporter)
@@ -144,21 +150,23 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
         reporter.result(kExitUsage, error, 0);
         return kExitUsage;
     }
-    // True when the board's line is in the log (or no log was asked for).
-    auto log = [&](int board, const BoardResult& result) {
-        QString logError;
-        if (options.logFile.isEmpty() || AppendBoardRecord(options.logFile, RecordOf(job, board, result), &logError))
-            return true;
-        reporter.error(QStringLiteral("board %1 is not recorded: %2").arg(board).arg(logError));
-        return false;
+    // Writes the board's line to the log (when asked for), and says why the board is not
+    // recorded (its line or its trace lost), or nothing.
+    auto record = [&](int board, const BoardResult& result) {
+        QString why;
+        if (!options.logFile.isEmpty() && !AppendBoardRecord(options.logFile, RecordOf(job, board, result), &why))
+            return why;
+        return session.traceError();
     };
 
     if (!options.loop) {
         if (options.waitSeconds)
             waitingForBoard();
         const BoardResult result = session.run(WaitMilliseconds(options.waitSeconds));
-        if (job.command == Command::Program && result.boardFound)
-            log(1, result);
+        // Without --wait the one try is an attempt (a missing port, a silent board); while
+        // waiting, only a board that answered is.
+        const bool attempt = !options.waitSeconds || result.answered;
+        const QString unrecorded = attempt ? record(1, result) : QString();
         QString done = result.exitCode == kExitSuccess
                            ? QStringLiteral("done in %1 s").arg(result.seconds, 0, 'f', 1)
                            : NoAnswerText(options, job, result, reporter);
@@ -177,8 +185,18 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
             done = QStringLiteral("the %1 memory needs no erase (it is written without one): no erase command "
                                   "was sent")
                        .arg(MemoryName(job.memoryKind));
-        reporter.result(result.exitCode, done, result.seconds, extra);
-        return result.exitCode;
+        int exitCode = result.exitCode;
+        if (!unrecorded.isEmpty()) {
+            done = UnrecordedText(done, unrecorded);
+            exitCode = kExitUnrecorded;
+            extra.insert(QStringLiteral("result"), QStringLiteral("unrecorded"));
+            extra.insert(QStringLiteral("board_exit_code"), result.exitCode);
+        } else if (exitCode == kExitSuccess && HangUpRequested()) {
+            done += QStringLiteral("; stopped there: the session was hung up");
+            exitCode = kExitInterrupted;
+        }
+        reporter.result(exitCode, done, result.seconds, extra);
+        return exitCode;
     }
 
     // The first board may be waited for as --wait says; every later one without limit,
@@ -187,8 +205,11 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
     clock.start();
     int boards = 0;
     int succeeded = 0;
+    int failed = 0;
+    int interrupted = 0;
+    bool unrecordedBoard = false;
     std::optional<qint64> waitMs = options.waitSeconds ? WaitMilliseconds(options.waitSeconds) : 0;
-    while (!InterruptRequested()) {
+    while (!NoFurtherBoard()) {
         board = boards + 1;
         waitingForBoard();
         if (boards > 0 && options.nextBoard) {
@@ -200,45 +221,59 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
         }
         const BoardResult result = session.run(waitMs);
         waitMs = 0;
-        if (result.exitCode == kExitInterrupted && !result.boardFound)
-            break;  // Ctrl-C between boards
-        if (!result.boardFound) {
+        if (!result.answered) {
+            if (result.exitCode == kExitInterrupted)
+                break;  // stopped between boards
             reporter.result(result.exitCode, NoAnswerText(options, job, result, reporter), result.seconds);
             return result.exitCode;  // the first board never came within --wait
         }
         ++boards;
         if (result.exitCode == kExitSuccess)
             ++succeeded;
-        const bool recorded = log(boards, result);
-        const QString line = result.exitCode == kExitSuccess
-                                 ? QStringLiteral("board %1: ok in %2 s").arg(boards).arg(result.seconds, 0, 'f', 1)
-                                 : QStringLiteral("board %1: failed (exit %2) in %3 s: %4")
-                                       .arg(boards)
-                                       .arg(result.exitCode)
-                                       .arg(result.seconds, 0, 'f', 1)
-                                       .arg(result.message);
-        reporter.event({{"event", "board"}, {"board", boards}, {"result", ResultWord(result.exitCode)},
-                        {"exit_code", result.exitCode}, {"seconds", result.seconds},
-                        {"records", result.records}, {"message", result.message}});
+        else if (result.exitCode == kExitInterrupted)
+            ++interrupted;  // stopped at the user's request: no fault of the board
+        else
+            ++failed;
+        const QString unrecorded = record(boards, result);
+        unrecordedBoard = !unrecorded.isEmpty();
+        const QString outcome = result.exitCode == kExitSuccess
+                                    ? QStringLiteral("ok in %1 s").arg(result.seconds, 0, 'f', 1)
+                                    : QStringLiteral("%1 (exit %2) in %3 s: %4")
+                                          .arg(ResultWord(result.exitCode))
+                                          .arg(result.exitCode)
+                                          .arg(result.seconds, 0, 'f', 1)
+                                          .arg(result.message);
+        const QString line = QStringLiteral("board %1: %2")
+                                 .arg(boards)
+                                 .arg(unrecordedBoard ? UnrecordedText(outcome, unrecorded) : outcome);
+        QJsonObject event{{"event", "board"}, {"board", boards},
+                          {"result", unrecordedBoard ? QStringLiteral("unrecorded") : ResultWord(result.exitCode)},
+                          {"exit_code", result.exitCode}, {"seconds", result.seconds},
+                          {"records", result.records}, {"message", result.message}};
+        if (unrecordedBoard)
+            event.insert(QStringLiteral("unrecorded"), unrecorded);
+        reporter.event(event);
         if (!reporter.jsonOutput()) {
-            if (result.exitCode == kExitSuccess)
+            if (result.exitCode == kExitSuccess && !unrecordedBoard)
                 reporter.info(line);
             else
                 reporter.error(line);
         }
-        if (result.exitCode == kExitInterrupted)
-            break;
-        if (!recorded) {
-            reporter.error(QStringLiteral("stopped: boards cannot be recorded in %1").arg(options.logFile));
-            break;
-        }
+        if (unrecordedBoard || result.exitCode == kExitInterrupted)
+            break;  // a line must not go on without its records
     }
-    const int failed = boards - succeeded;
-    const int exitCode = failed == 0 ? kExitSuccess : kExitSomeBoardsFailed;
-    reporter.result(exitCode,
-                    QStringLiteral("boards: %1, ok: %2, failed: %3").arg(boards).arg(succeeded).arg(failed),
-                    clock.elapsed() / kMillisecondsPerSecond,
-                    {{"port", job.device}, {"boards", boards}, {"ok", succeeded}, {"failed", failed}});
+    const int exitCode = unrecordedBoard                           ? kExitUnrecorded
+                         : failed > 0                              ? kExitSomeBoardsFailed
+                         : interrupted > 0 || HangUpRequested()    ? kExitInterrupted
+                                                                   : kExitSuccess;
+    QString totals = QStringLiteral("boards: %1, ok: %2, failed: %3").arg(boards).arg(succeeded).arg(failed);
+    if (interrupted > 0)
+        totals += QStringLiteral(", interrupted: %1").arg(interrupted);
+    if (unrecordedBoard)
+        totals += QStringLiteral(", unrecorded: 1 (no further board was started)");
+    reporter.result(exitCode, totals, clock.elapsed() / kMillisecondsPerSecond,
+                    {{"port", job.device}, {"boards", boards}, {"ok", succeeded}, {"failed", failed},
+                     {"interrupted", interrupted}, {"unrecorded", unrecordedBoard ? 1 : 0}});
     return exitCode;
 }
 
@@ -254,8 +289,12 @@ int RunBoardCommand(const CliOptions& options)
         reporter.result(prepared, message, 0);
         return prepared;
     }
-    if (options.ports.size() > 1)
-        return RunGang(options, job, reporter);
+    if (options.ports.size() > 1) {
+        QStringList devices;
+        for (const QString& port : options.ports)
+            devices << DeviceOf(*store, PortSettingsFor(job.profile, port));
+        return RunGang(options, job, devices, reporter);
+    }
     reporter.setPort(job.device);  // named on every event, as a gang's parent names each board's
     return RunOnOnePort(options, *store, job, reporter);
 }

@@ -61,7 +61,7 @@ bool BoardSession::pastDeadline(std::optional<qint64> deadlineMs)
 
 void BoardSession::sleepUntil(qint64 whenMs)
 {
-    while (!InterruptRequested()) {
+    while (!NoFurtherBoard()) {
         const qint64 left = whenMs - pump_.nowMilliseconds();
         if (left <= 0)
             return;
@@ -77,7 +77,7 @@ int BoardSession::openPort(QString* message)
     return port_->open(job_.portSettings, message) ? kExitSuccess : kExitPortFailed;
 }
 
-int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message)
+int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message, bool* answered)
 {
     std::optional<qint64> deadlineMs;
     if (waitMs)
@@ -85,6 +85,17 @@ int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message)
     ProbeRecorder probes;
     bool portMissing = false;
     protocol::Target target(*port_, probes, pump_, job_.profile);
+    // The probe that decides, as if it had been the only one.
+    auto reportProbe = [&] {
+        reporter_.onStep(IdentifyStep());
+        if (probes.lastEnd.outcome == protocol::Outcome::WrongTarget)
+            reporter_.onReply(probes.lastReply);
+        reporter_.onStepEnd(probes.lastEnd);
+        protocol::FailureContext context;
+        context.probedSeconds = waitMs ? *waitMs / kMillisecondsPerSecond : 0;
+        *message = protocol::FailureText(probes.lastEnd, job_.profile, context);
+        return ExitCodeFor(probes.lastEnd.phase, probes.lastEnd.outcome);
+    };
     for (;;) {
         const qint64 probeStart = pump_.nowMilliseconds();
         QString reason;
@@ -102,18 +113,34 @@ int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message)
         portMissing = opened != kExitSuccess;
         if (opened == kExitSuccess) {
             const protocol::Outcome outcome = protocol::IdentifyBootstrap(target);
-            if (outcome == protocol::Outcome::Done) {
+            const bool counts = !awaitQuiet_;
+            if (outcome == protocol::Outcome::Done && counts) {
+                *answered = true;
                 if (hooks.boardFound)
                     hooks.boardFound();
                 reporter_.onStep(IdentifyStep());
                 reporter_.onStepEnd(probes.lastEnd);
                 return kExitSuccess;
             }
+            // A board that answered the first probe takes later zero bytes as its pre-loader:
+            // waiting on would only hide the wrong chip.
+            if (outcome == protocol::Outcome::WrongTarget && counts) {
+                *answered = true;
+                awaitQuiet_ = true;
+                return reportProbe();
+            }
+            if (outcome == protocol::Outcome::NoTarget)
+                awaitQuiet_ = false;
             if (outcome == protocol::Outcome::LineFailed)
                 port_->close();  // gone; opened again when it is back
+        } else {
+            awaitQuiet_ = false;  // no line, no board: the next that answers is new
         }
-        if (InterruptRequested()) {
-            *message = QStringLiteral("interrupted while waiting for a board: nothing was sent");
+        if (NoFurtherBoard()) {
+            *message = InterruptRequested()
+                           ? QStringLiteral("interrupted while waiting for a board: nothing was sent")
+                           : QStringLiteral("stopped while waiting for a board (the session was hung up): nothing "
+                                            "was sent");
             return kExitInterrupted;
         }
         if (pastDeadline(deadlineMs)) {
@@ -121,14 +148,7 @@ int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message)
                 *message = reason;
                 return kExitPortFailed;
             }
-            reporter_.onStep(IdentifyStep());
-            if (probes.lastEnd.outcome == protocol::Outcome::WrongTarget)
-                reporter_.onReply(probes.lastReply);
-            reporter_.onStepEnd(probes.lastEnd);
-            protocol::FailureContext context;
-            context.probedSeconds = waitMs ? *waitMs / kMillisecondsPerSecond : 0;
-            *message = protocol::FailureText(probes.lastEnd, job_.profile, context);
-            return ExitCodeFor(probes.lastEnd.phase, probes.lastEnd.outcome);
+            return reportProbe();
         }
         sleepUntil(probeStart + kProbeIntervalMs);
     }
@@ -150,7 +170,7 @@ BoardResult BoardSession::run(std::optional<qint64> waitMs)
         result.seconds = clock.elapsed() / kMillisecondsPerSecond;
         return result;
     };
-    if (const int found = findBoard(waitMs, &result.message); found != kExitSuccess)
+    if (const int found = findBoard(waitMs, &result.message, &result.answered); found != kExitSuccess)
         return finish(found);
     clock.start();  // a board's time is its own, not the time it was waited for
     result.boardFound = true;

@@ -33,7 +33,10 @@ struct BoardResult {
     QString message;
     double seconds = 0;  // from the identification on; waiting for the board not counted
     int records = 0;     // records the board acknowledged
-    bool boardFound = false;  // a board answered: something may have been sent
+    bool boardFound = false;  // the board was identified: something may have been sent
+    // The zero byte got an answer, the right identification byte or not: an attempt on a
+    // board, which the log records even under --wait or --loop.
+    bool answered = false;
 };
 
 // Probing a port for a board, and retrying a port that cannot be opened yet: about this
@@ -47,6 +50,8 @@ public:
 
     // Writes every byte both ways to `path`; false with `error` when it cannot be written.
     bool traceTo(const QString& path, QString* error);
+    // Why the trace is incomplete, once a line of it could not be written; else empty.
+    QString traceError() const { return tracing_ ? tracing_->traceError() : QString(); }
 
     // Told as the session goes, for the events of a production line; each may be empty.
     struct Hooks {
@@ -71,8 +76,9 @@ public:
 private:
     // Opens the port if it is not open: exit code 0, or kExitPortFailed with `message`.
     int openPort(QString* message);
-    // Probes until a board answers or the time is up: exit code 0 when identified.
-    int findBoard(std::optional<qint64> waitMs, QString* message);
+    // Probes until a board answers or the time is up: exit code 0 when identified. A wrong
+    // identification byte ends the wait too (exit 4). `answered`: some board answered.
+    int findBoard(std::optional<qint64> waitMs, QString* message, bool* answered);
     int fail(const protocol::StepEndEvent& end, QString* message);
     void sleepUntil(qint64 whenMs);
     bool pastDeadline(std::optional<qint64> deadlineMs);
@@ -83,6 +89,9 @@ private:
     platform::QtSerialPort serial_;
     std::unique_ptr<platform::TracingSerialPort> tracing_;
     platform::ISerialPort* port_;
+    // A board answered with a wrong identification byte: the next one counts once a probe
+    // went unanswered (the operator took it out), so one board is not counted at every probe.
+    bool awaitQuiet_ = false;
 };
 
 }  // namespace zandor::cli

@@ -28,6 +28,13 @@ constexpr double kShortestWaitSeconds = 0.001;
 // Where the help's texts start, after "  --option VALUE".
 constexpr int kHelpColumn = 23;
 
+// An empty file, profile, log or trace name (a script's unset variable) would quietly fall
+// back to the profile's own, or to none: a usage error naming the option instead.
+QString EmptyValueError(const char* option)
+{
+    return QStringLiteral("%1: the value is empty (an unset variable?)").arg(QLatin1String(option));
+}
+
 bool IsBoardCommand(Command command)
 {
     return command == Command::Identify || command == Command::Erase || command == Command::Program;
@@ -131,6 +138,8 @@ QString ApplyNextBoard(CliOptions& o, const QString& v)
 const std::vector<OptionSpec> kOptions = {
     {"--profile", nullptr, "NAME", "profile to use", "the window's last, else Default", false, ForBoards::PassedOn,
      [](CliOptions& o, const QString& v) {
+         if (v.isEmpty())
+             return EmptyValueError("--profile");
          o.profileName = v;
          o.profileGiven = true;
          return QString();
@@ -146,11 +155,15 @@ const std::vector<OptionSpec> kOptions = {
      nullptr, false, ForBoards::PassedOn, ApplyOffset},
     {"--preloader", nullptr, "FILE", "pre-loader file", nullptr, false, ForBoards::PassedOn,
      [](CliOptions& o, const QString& v) {
+         if (v.isEmpty())
+             return EmptyValueError("--preloader");
          o.preloader = v;
          return QString();
      }},
     {"--loader", nullptr, "FILE", "loader file of the chosen memory", nullptr, false, ForBoards::PassedOn,
      [](CliOptions& o, const QString& v) {
+         if (v.isEmpty())
+             return EmptyValueError("--loader");
          o.loader = v;
          return QString();
      }},
@@ -176,6 +189,8 @@ const std::vector<OptionSpec> kOptions = {
      [](CliOptions& o, const QString& v) { return ApplySequence(o.runSequence, "--run-sequence", v); }},
     {"--log", nullptr, "FILE", "append one JSON line per board (program)", nullptr, false, ForBoards::PassedOn,
      [](CliOptions& o, const QString& v) {
+         if (v.isEmpty())
+             return EmptyValueError("--log");
          o.logFile = v;
          return QString();
      }},
@@ -188,6 +203,8 @@ const std::vector<OptionSpec> kOptions = {
      "every byte both ways, with the time in milliseconds\n(several ports: FILE.<device name> for each)", nullptr,
      false, ForBoards::Rewritten,
      [](CliOptions& o, const QString& v) {
+         if (v.isEmpty())
+             return EmptyValueError("--trace");
          o.trace = v;
          return QString();
      }},
@@ -306,11 +323,15 @@ private:
         case Command::Program:
             if (rest.size() > 1)
                 error_ = QStringLiteral("program takes at most one file");
+            else if (rest.size() == 1 && rest.first().isEmpty())
+                error_ = QStringLiteral("program: the file name is empty (an unset variable?)");
             out_.file = rest.value(0);
             break;
         case Command::Check:
             if (rest.size() != 1)
                 error_ = QStringLiteral("check takes exactly one file");
+            else if (rest.first().isEmpty())
+                error_ = QStringLiteral("check: the file name is empty (an unset variable?)");
             out_.file = rest.value(0);
             break;
         case Command::Profiles:
@@ -444,7 +465,9 @@ QString UsageText()
                "  7    download failed: a record not acknowledged or refused\n"
                "  8    the line failed during the operation (adapter unplugged, device gone)\n"
                "  9    several boards: at least one failed (each board's code is in the summary)\n"
-               "  130  interrupted (Ctrl-C)\n"
+               "  10   a board was programmed but could not be recorded (its log line or trace):\n"
+               "       no further board was started\n"
+               "  130  interrupted (Ctrl-C), or the session was hung up\n"
                "\n"
                "Profiles: ~/.config/Zandor/Zandor.ini (read only; the window writes it).\n");
 }

@@ -37,8 +37,8 @@ ConsoleReporter::Style OutputStyle(const CliOptions& options)
 
 void WriteNow(std::FILE* stream, const QByteArray& bytes)
 {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+    std::fflush(stream);  // anything printed before goes first
+    WriteToOutput(::fileno(stream), bytes);
 }
 
 void PrintOut(const QString& text) { WriteNow(stdout, text.toLocal8Bit()); }

@@ -63,6 +63,8 @@ QString FailureKind(int exitCode)
         return QStringLiteral("download");
     case kExitLineFailed:
         return QStringLiteral("line");
+    case kExitUnrecorded:
+        return QStringLiteral("unrecorded");
     case kExitInterrupted:
         return QStringLiteral("interrupted");
     default:

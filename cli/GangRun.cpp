@@ -26,12 +26,16 @@ constexpr int kResultWidth = 11;          // "interrupted"
 
 struct Board {
     QString port;
+    QString device;      // what the port opens, for the log
     std::unique_ptr<QProcess> process;
     QByteArray pending;  // a line not complete yet
     QString phase = QStringLiteral("starting");
     QString percent;
     PlainProgressSteps plainSteps;  // without a terminal
     QString boardLine;   // loop: the last "board N: ..." line
+    int boardsDone = 0;  // "board" events so far
+    bool boardUnderway = false;  // a board answered since the last "board" event
+    QElapsedTimer boardClock;    // since it answered
     bool finished = false;
     int exitCode = kCrashedExitCode;
     double seconds = 0;
@@ -48,19 +52,22 @@ QString TraceFileFor(const QString& trace, const QString& port)
 
 class Gang {
 public:
-    Gang(const CliOptions& options, ConsoleReporter& reporter)
-        : options_(options), reporter_(reporter), live_(!options.json && !options.quiet && OutputStyle(options).terminal)
+    Gang(const CliOptions& options, const BoardJob& job, ConsoleReporter& reporter)
+        : options_(options), job_(job), reporter_(reporter),
+          live_(!options.json && !options.quiet && OutputStyle(options).terminal)
     {
     }
 
-    int run(const QString& imageDigest)
+    int run(const QString& imageDigest, const QStringList& devices)
     {
         QElapsedTimer clock;
         clock.start();
         QEventLoop loop;
-        for (const QString& port : options_.ports) {
+        for (int i = 0; i < options_.ports.size(); ++i) {
+            const QString& port = options_.ports.at(i);
             auto board = std::make_unique<Board>();
             board->port = port;
+            board->device = devices.value(i, port);
             board->process = std::make_unique<QProcess>();
             QProcess* process = board->process.get();
             Board* b = board.get();
@@ -81,6 +88,7 @@ public:
                     // Its own result line never came: the board's tile hears of it now.
                     reporter_.event({{"event", "result"}, {"port", b->port}, {"exit_code", kCrashedExitCode},
                                      {"message", b->message}});
+                    recordCrash(*b);
                 } else {
                     b->exitCode = code;
                 }
@@ -122,12 +130,48 @@ private:
         }
     }
 
+    // A board process that crashed wrote no line for the board it was on: this process
+    // writes it, with what it knows. Every attempt gets its line.
+    void recordCrash(Board& board)
+    {
+        const bool attempt = (!options_.loop && !options_.waitSeconds) || board.boardUnderway;
+        if (options_.logFile.isEmpty() || !attempt)
+            return;
+        BoardRecord record;
+        record.port = board.device;
+        record.board = board.boardsDone + 1;
+        record.exitCode = kCrashedExitCode;
+        record.crashed = true;
+        record.seconds = board.boardClock.isValid() ? board.boardClock.elapsed() / kMillisecondsPerSecond : 0;
+        record.memoryKind = job_.memoryKind;
+        record.profile = job_.profile.Name;
+        if (job_.image) {
+            record.file = job_.image->file;
+            record.size = job_.image->fileBytes;
+            record.sha256 = job_.image->sha256;
+        }
+        QString why;
+        if (AppendBoardRecord(options_.logFile, record, &why))
+            return;
+        unrecorded_ = true;
+        board.message += QStringLiteral("; unrecorded: ") + why;
+        reporter_.error(QStringLiteral("[%1] board %2 is unrecorded: %3").arg(board.port).arg(record.board).arg(why));
+    }
+
     void show(Board& board, const QJsonObject& event)
     {
         if (options_.json)
             WriteJsonLine(event);
         const QString kind = event.value(QStringLiteral("event")).toString();
-        if (kind == QLatin1String("step")) {
+        if (kind == QLatin1String("step") && !board.boardUnderway) {
+            board.boardUnderway = true;
+            board.boardClock.start();
+        }
+        if (kind == QLatin1String("error")) {
+            // A board's own errors (a record that cannot be written, above all) are shown.
+            if (!options_.json)
+                reporter_.error(QStringLiteral("[%1] %2").arg(board.port, event.value(QStringLiteral("text")).toString()));
+        } else if (kind == QLatin1String("step")) {
             board.phase = event.value(QStringLiteral("text")).toString();
             board.percent.clear();
             board.plainSteps.restart();
@@ -140,6 +184,8 @@ private:
             if (step && !live_ && !options_.json && !options_.quiet)
                 reporter_.info(QStringLiteral("[%1] download: %2").arg(board.port, board.percent));
         } else if (kind == QLatin1String("board")) {
+            ++board.boardsDone;
+            board.boardUnderway = false;
             board.boardLine = QStringLiteral("board %1: %2 in %3 s")
                                   .arg(event.value(QStringLiteral("board")).toInt())
                                   .arg(event.value(QStringLiteral("result")).toString())
@@ -169,9 +215,11 @@ private:
             text += "\x1b[" + QByteArray::number(drawnLines_) + "A";
         for (const auto& board : boards_) {
             // A board's own message already says "done in 2.0 s" when it succeeded.
-            const QString ended = options_.loop                        ? QStringLiteral("ended: ")
-                                  : board->exitCode == kExitSuccess ? QString()
-                                                                    : QStringLiteral("failed: ");
+            const int code = board->exitCode;
+            const QString ended = options_.loop ? QStringLiteral("ended: ")
+                                  : code == kExitSuccess || code == kExitUnrecorded || code == kExitInterrupted
+                                      ? QString()
+                                      : QStringLiteral("failed: ");
             QString state = board->finished ? ended + board->message
                                             : board->phase + (board->percent.isEmpty() ? QString() : QLatin1Char(' ') + board->percent);
             if (!board->boardLine.isEmpty())
@@ -185,6 +233,9 @@ private:
     int summarize(double seconds)
     {
         bool allOk = true;
+        bool failed = false;       // a board failed, or its process crashed
+        bool stopped = false;      // a board was stopped (Ctrl-C, a hang-up): no failure
+        bool unrecorded = unrecorded_;  // a board's record is lost: the line stopped
         QJsonArray rows;
         QString failures;
         QString table = QStringLiteral("%1  %2  %3  %4  %5\n")
@@ -194,29 +245,45 @@ private:
                             .arg(QStringLiteral("seconds"), 7)
                             .arg(options_.loop ? QStringLiteral("boards ok") : QStringLiteral("records"));
         for (const auto& board : boards_) {
-            allOk = allOk && board->exitCode == kExitSuccess;
-            const bool crashed = board->exitCode == kCrashedExitCode;
-            const QString result = crashed ? QStringLiteral("failed") : ResultWord(board->exitCode);
-            const QString kind = crashed ? QStringLiteral("crashed") : FailureKind(board->exitCode);
+            const int code = board->exitCode;
+            allOk = allOk && code == kExitSuccess;
+            unrecorded = unrecorded || code == kExitUnrecorded;
+            stopped = stopped || code == kExitInterrupted;
+            failed = failed || (code != kExitSuccess && code != kExitInterrupted && code != kExitUnrecorded);
+            const bool crashed = code == kCrashedExitCode;
+            const QString result = crashed                    ? QStringLiteral("failed")
+                                   : code == kExitUnrecorded ? QStringLiteral("unrecorded")
+                                                             : ResultWord(code);
+            const QString kind = crashed ? QStringLiteral("crashed") : FailureKind(code);
             table += QStringLiteral("%1  %2  %3  %4  %5\n")
                          .arg(board->port, -portWidth())
                          .arg(kind, -kResultWidth)
-                         .arg(board->exitCode, 4)
+                         .arg(code, 4)
                          .arg(board->seconds, 7, 'f', 1)
                          .arg(board->records);
-            if (board->exitCode != kExitSuccess)
+            if (code != kExitSuccess)
                 failures += QStringLiteral("%1: %2\n").arg(board->port, board->message);
-            rows.append(QJsonObject{{"port", board->port}, {"result", result}, {"exit_code", board->exitCode},
+            rows.append(QJsonObject{{"port", board->port}, {"result", result}, {"exit_code", code},
                                     {"seconds", board->seconds}, {"records", board->records},
                                     {"message", board->message}});
         }
-        const int exitCode = allOk ? kExitSuccess : kExitSomeBoardsFailed;
+        // An unrecorded board stops a line, so it wins over a failed one; boards that were
+        // only stopped are no failures.
+        const int exitCode = unrecorded ? kExitUnrecorded
+                             : failed   ? kExitSomeBoardsFailed
+                             : stopped  ? kExitInterrupted
+                                        : kExitSuccess;
         if (!options_.json && !options_.quiet)
             PrintOut(table + failures);
         else if (!options_.json && !failures.isEmpty())
             reporter_.error(failures.trimmed());  // errors only: still which board and why
-        const QString message = allOk ? QStringLiteral("every board succeeded")
-                                      : QStringLiteral("some boards failed: see the summary");
+        QString message = QStringLiteral("every board succeeded");
+        if (exitCode == kExitUnrecorded)
+            message = QStringLiteral("a board was programmed but not recorded (unrecorded): see the summary");
+        else if (exitCode == kExitSomeBoardsFailed)
+            message = QStringLiteral("some boards failed: see the summary");
+        else if (!allOk)
+            message = QStringLiteral("stopped: no board failed; see the summary");
         reporter_.result(exitCode, message, seconds, {{"boards", rows}});
         return exitCode;
     }
@@ -230,8 +297,10 @@ private:
     }
 
     const CliOptions& options_;
+    const BoardJob& job_;
     ConsoleReporter& reporter_;
     const bool live_;
+    bool unrecorded_ = false;  // a crashed board's line could not be written here
     std::vector<std::unique_ptr<Board>> boards_;
     QElapsedTimer redrawClock_;
     int drawnLines_ = 0;
@@ -251,10 +320,10 @@ QStringList BoardProcessArguments(const CliOptions& options, const QString& port
     return args + options.boardArguments;
 }
 
-int RunGang(const CliOptions& options, const BoardJob& job, ConsoleReporter& reporter)
+int RunGang(const CliOptions& options, const BoardJob& job, const QStringList& devices, ConsoleReporter& reporter)
 {
     const QString digest = job.image ? QString::fromLatin1(ImageDigest(*job.image).toHex()) : QString();
-    return Gang(options, reporter).run(digest);
+    return Gang(options, job, reporter).run(digest, devices);
 }
 
 }  // namespace zandor::cli

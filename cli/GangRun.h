@@ -13,7 +13,9 @@
 
 namespace zandor::cli {
 
-int RunGang(const CliOptions& options, const BoardJob& job, ConsoleReporter& reporter);
+// `devices`: what each port of options.ports opens, for the line of a board whose process
+// crashed.
+int RunGang(const CliOptions& options, const BoardJob& job, const QStringList& devices, ConsoleReporter& reporter);
 
 // The arguments of the board process for one port: the arguments this run was given (its
 // ports and trace left out), that port only, JSON output, its own trace file and the

@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <ctime>
@@ -18,8 +19,11 @@ namespace zandor::cli {
 namespace {
 
 volatile std::sig_atomic_t gInterrupts = 0;
+volatile std::sig_atomic_t gHangUps = 0;
 volatile std::sig_atomic_t gProgressLineOpen = 0;
-// The processes a Ctrl-C is passed on to. The handler may not allocate, so the list grows
+// Standard output and error (by descriptor) once their reader has gone: written no more.
+volatile std::sig_atomic_t gLost[3] = {0, 0, 0};
+// The processes a Ctrl-C or a hang-up is passed on to. The handler may not allocate, so the list grows
 // outside it: a full array is copied into one twice its size, which is published before the
 // count grows. An old array is never freed, as a handler may still be reading it.
 constexpr int kFirstForwardCapacity = 16;
@@ -39,8 +43,12 @@ int gLastWordsFd = STDERR_FILENO;
 bool gLastWordsAreJson = false;
 struct timespec gStart {};
 
+bool Lost(int fd) { return fd >= 0 && fd < 3 && gLost[fd]; }
+
 void WriteAll(int fd, const char* text, std::size_t size)
 {
+    if (Lost(fd))
+        return;
     while (size > 0) {
         const ssize_t written = ::write(fd, text, size);
         if (written <= 0)
@@ -73,13 +81,18 @@ void WriteSecondsAndClose(int fd)
     WriteAll(fd, digits + at, sizeof digits - std::size_t(at));
 }
 
-void OnInterrupt(int)
+void Forward(int signal)
 {
-    // Only async-signal-safe calls in here.
     const int forwards = gForwardCount.load();
     const pid_t* forwardTo = gForwardTo.load();
     for (int i = 0; i < forwards; ++i)
-        ::kill(forwardTo[i], SIGINT);
+        ::kill(forwardTo[i], signal);
+}
+
+// Only async-signal-safe calls in the handlers.
+void OnInterrupt(int)
+{
+    Forward(SIGINT);
     if (gProgressLineOpen)
         WriteAll(STDERR_FILENO, "\n", 1);
     if (++gInterrupts < 2) {
@@ -90,6 +103,15 @@ void OnInterrupt(int)
     if (gLastWordsAreJson)
         WriteSecondsAndClose(gLastWordsFd);
     ::_exit(kExitInterrupted);
+}
+
+void OnHangUp(int signal)
+{
+    if (gHangUps++ == 0) {
+        Forward(SIGHUP);
+        return;
+    }
+    OnInterrupt(signal);
 }
 
 std::size_t CopyText(char* to, const QByteArray& text)
@@ -107,6 +129,7 @@ void SetInterruptTexts(const QByteArray& notice, const QByteArray& lastWords, bo
     sigemptyset(&interrupts);
     sigaddset(&interrupts, SIGINT);
     sigaddset(&interrupts, SIGTERM);
+    sigaddset(&interrupts, SIGHUP);
     sigset_t before;
     sigprocmask(SIG_BLOCK, &interrupts, &before);  // no handler sees half a text
     gNoticeSize = CopyText(gNotice, notice);
@@ -126,11 +149,42 @@ void InstallInterruptHandler()
     action.sa_flags = SA_RESTART;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    action.sa_handler = OnHangUp;
+    sigaction(SIGHUP, &action, nullptr);
+    // A closed pipe shows as EPIPE where we write, a file size limit as a short write.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool InterruptRequested() { return gInterrupts > 0; }
 
+bool HangUpRequested() { return gHangUps > 0; }
+
+bool NoFurtherBoard() { return InterruptRequested() || HangUpRequested(); }
+
 void SetProgressLineOpen(bool open) { gProgressLineOpen = open ? 1 : 0; }
+
+void WriteToOutput(int fd, const QByteArray& bytes)
+{
+    const char* text = bytes.constData();
+    std::size_t size = std::size_t(bytes.size());
+    while (size > 0 && !Lost(fd)) {
+        const ssize_t written = ::write(fd, text, size);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            // The reader has gone: a pipe's (EPIPE), a hung-up terminal's (EIO).
+            if (written < 0 && (errno == EPIPE || errno == EIO || errno == ECONNRESET) && fd >= 0 && fd < 3) {
+                gLost[fd] = 1;
+                if (!HangUpRequested())
+                    ::raise(SIGHUP);
+            }
+            return;
+        }
+        text += written;
+        size -= std::size_t(written);
+    }
+}
 
 void ForwardInterruptsTo(long processId)
 {
@@ -150,7 +204,7 @@ bool StartBoardProcess(QProcess& process, const QStringList& arguments)
 {
     process.setChildProcessModifier([] {
         ::setpgid(0, 0);
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        ::prctl(PR_SET_PDEATHSIG, SIGHUP);
     });
     process.start(QCoreApplication::applicationFilePath(), arguments);
     if (!process.waitForStarted())

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zandor::cli {
@@ -39,7 +41,7 @@ QJsonObject BoardRecordJson(const BoardRecord& record)
                      .toString(Qt::ISODateWithMs)},
         {"port", record.port},
         {"board", record.board},
-        {"result", ResultWord(record.exitCode)},
+        {"result", record.crashed ? QStringLiteral("crashed") : ResultWord(record.exitCode)},
         {"exit_code", record.exitCode},
         {"seconds", qRound(record.seconds * kMillisecondsPerSecond) / kMillisecondsPerSecond},
         {"memory", MemoryName(record.memoryKind)},
@@ -51,14 +53,51 @@ QJsonObject BoardRecordJson(const BoardRecord& record)
 }
 
 namespace {
+
+QString CannotWrite(const QString& path, const QString& why)
+{
+    return QStringLiteral("cannot write the log %1: %2").arg(path, why);
+}
+
+QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// Opened without blocking, so a FIFO that no program reads is refused at once rather than
+// waiting for a reader (and a Ctrl-C); a FIFO with a reader (a log collector) and a
+// character device such as /dev/stdout are written as files are, blocking again once open.
 int OpenForAppending(const QString& path, QString* error)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC,
+    const QByteArray name = QFile::encodeName(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK,
                           kLogFileMode);
-    if (fd < 0)
-        *error = QStringLiteral("cannot write the log %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+    if (fd < 0) {
+        const int openErrno = errno;
+        struct stat info;
+        const bool fifo = ::stat(name.constData(), &info) == 0 && S_ISFIFO(info.st_mode);
+        *error = CannotWrite(path, openErrno == ENXIO && fifo
+                                       ? QStringLiteral("it is a FIFO (named pipe) that no program reads: start "
+                                                        "its reader first")
+                                       : SystemText(openErrno));
+        return -1;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     return fd;
 }
+
+// Writes all of `bytes`; the errno of the write that failed, or 0.
+int WriteWhole(int fd, const QByteArray& bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return written < 0 ? errno : ENOSPC;
+        done += written;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool CanAppendTo(const QString& path, QString* error)
@@ -75,12 +114,26 @@ bool AppendBoardRecord(const QString& path, const BoardRecord& record, QString* 
     const int fd = OpenForAppending(path, error);
     if (fd < 0)
         return false;
-    const ssize_t written = ::write(fd, line.constData(), size_t(line.size()));
-    const int writeErrno = errno;
+    // Every writer appends under the lock, so the end of the file is where this line
+    // starts until the lock is let go. (A file system without locks still gets the line.)
+    int locked = 0;
+    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    struct stat info;
+    const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    const int writeErrno = WriteWhole(fd, line);
+    bool cutBack = false;
+    if (writeErrno != 0 && regular) {
+        // Whole or not at all: a torn line would glue onto the next writer's, losing both.
+        struct stat after;
+        cutBack = ::fstat(fd, &after) == 0 && after.st_size > info.st_size && ::ftruncate(fd, info.st_size) == 0;
+    }
+    if (locked == 0)
+        ::flock(fd, LOCK_UN);
     ::close(fd);
-    if (written != line.size()) {
-        *error = QStringLiteral("cannot write the log %1: %2")
-                     .arg(path, QString::fromLocal8Bit(std::strerror(written < 0 ? writeErrno : ENOSPC)));
+    if (writeErrno != 0) {
+        *error = CannotWrite(path, SystemText(writeErrno)
+                                       + (cutBack ? QStringLiteral(" (the part written was taken back)") : QString()));
         return false;
     }
     return true;

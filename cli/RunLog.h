@@ -1,8 +1,10 @@
 #pragma once
 
 // --log FILE: one JSON line per board, appended. Several board processes may write the same
-// file at once: each line goes out in one write() on a descriptor opened with O_APPEND, so
-// lines never interleave.
+// file at once: each holds an exclusive lock on it while it appends its line in one write()
+// on a descriptor opened with O_APPEND, and a line cut short (a full disk, a file size
+// limit) is cut back off, so a line is in the file whole or not at all and never glues onto
+// the next writer's.
 
 #include <QJsonObject>
 #include <QString>
@@ -19,13 +21,15 @@ struct BoardRecord {
     QString file;
     qint64 size = 0;
     QByteArray sha256;  // raw 32 bytes
+    bool crashed = false;  // a gang's board process that ended abnormally: "result":"crashed"
 };
 
 // The line's fields: time, port, board, result, exit_code, seconds, memory, profile, file,
 // size, sha256.
 QJsonObject BoardRecordJson(const BoardRecord& record);
 
-// Whether the log can be appended to (it is made when missing); false with `error`.
+// Whether the log can be appended to (it is made when missing); false with `error`. Never
+// blocks: a FIFO that no program reads is refused.
 bool CanAppendTo(const QString& path, QString* error);
 
 // Appends one line; false with `error` when the file cannot be written.

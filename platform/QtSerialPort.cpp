@@ -118,6 +118,9 @@ bool QtSerialPort::open(const PortSettings& settings, QString* reason)
 #ifdef Q_OS_UNIX
     lowLatencyState_ = lowLatencyMode_.enable(port_.handle());
 #endif
+    // What the kernel still holds from before the open (the answer to a program killed
+    // mid-download) answers nothing this program sends.
+    port_.clear(QSerialPort::Input);
     failed_ = false;
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QSettings>
 #include <QVariant>
@@ -79,10 +80,28 @@ QString CannotWriteMessage(const QString& location)
         .arg(QDir::toNativeSeparators(location));
 }
 
+// Only a regular file is opened: opening a FIFO waits for a writer (and is restarted after
+// a Ctrl-C), a device may never end. Anything else at the path reads as an unreadable file.
+bool IsSomethingElseThanAFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
+}
+
+const QString kNeverMadeFile = QStringLiteral("never-made.ini");
+
 }  // namespace
 
 QtSettingsStore::QtSettingsStore(const QString& iniFilePath)
 {
+    if (IsSomethingElseThanAFile(iniFilePath)) {
+        // Never opened: the store reads as empty and keeps its changes for this run only,
+        // telling the failure handler at the first write, as for a file that cannot be written.
+        convertedCopy_ = std::make_unique<QTemporaryDir>();
+        settings_ = std::make_unique<QSettings>(convertedCopy_->filePath(kNeverMadeFile), MemoryOnlyFormat());
+        location_ = iniFilePath;
+        return;
+    }
     const IniFileCheck check = PrepareIniFile(iniFilePath);
     settings_ = std::make_unique<QSettings>(iniFilePath, QSettings::IniFormat);
     settings_->setAtomicSyncRequired(true);  // the default; the file is never half written
@@ -124,15 +143,18 @@ std::unique_ptr<QtSettingsStore> QtSettingsStore::ForApplication(const QString& 
 
 std::unique_ptr<QtSettingsStore> QtSettingsStore::ReadOnly(const QString& iniFilePath)
 {
+    const bool unopened = IsSomethingElseThanAFile(iniFilePath);
     QByteArray bytes;
-    if (QFile file(iniFilePath); file.open(QIODevice::ReadOnly))
+    if (QFile file(iniFilePath); !unopened && file.open(QIODevice::ReadOnly))
         bytes = file.readAll();
     // QSettings reads only files: a converted copy in a folder of our own serves as one. A
     // QSettings with nothing to write never opens its file for writing, and the store
     // refuses every change, so the file is only ever read.
     auto converted = std::make_unique<QTemporaryDir>();
     QString readFrom = iniFilePath;
-    if (const auto utf8 = Utf8FormOfIniFile(bytes); utf8 && converted->isValid()) {
+    if (unopened) {
+        readFrom = converted->filePath(kNeverMadeFile);  // reads as nothing, as an unreadable file
+    } else if (const auto utf8 = Utf8FormOfIniFile(bytes); utf8 && converted->isValid()) {
         readFrom = converted->filePath(QStringLiteral("converted.ini"));
         QFile copy(readFrom);
         if (!copy.open(QIODevice::WriteOnly) || copy.write(*utf8) != utf8->size())
@@ -142,6 +164,7 @@ std::unique_ptr<QtSettingsStore> QtSettingsStore::ReadOnly(const QString& iniFil
         new QtSettingsStore(std::make_unique<QSettings>(readFrom, QSettings::IniFormat)));
     store->readOnly_ = true;
     store->convertedCopy_ = std::move(converted);
+    store->location_ = iniFilePath;
     return store;
 }
 
@@ -150,7 +173,7 @@ void QtSettingsStore::setWriteFailureHandler(WriteFailureHandler handler)
     onWriteFailure_ = std::move(handler);
 }
 
-QString QtSettingsStore::location() const { return settings_->fileName(); }
+QString QtSettingsStore::location() const { return location_.isEmpty() ? settings_->fileName() : location_; }
 
 const QStringList& QtSettingsStore::storedGroups()
 {

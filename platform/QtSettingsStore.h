@@ -28,6 +28,9 @@ namespace zandor::platform {
 // (read-only folder, full disk), the failure handler is told once per store; the
 // program keeps running and reads still see everything written in this run.
 //
+// Only a regular file is ever opened: a FIFO, a device or a folder at the path reads as an
+// empty store whose writes are refused (and reported), so a store never waits for a writer.
+//
 // Before QSettings opens the INI file, a file saved as UTF-16 is rewritten as UTF-8, its
 // original kept as <file>.bak (IniFileEncoding.h). A file QSettings cannot read
 // faithfully (a format error, bytes that are no text) would lose what it could not read
@@ -97,7 +100,10 @@ private:
     std::optional<QStringList> storedGroups_;
     bool keepOriginalBeforeChange_ = false;
     bool readOnly_ = false;
-    std::unique_ptr<QTemporaryDir> convertedCopy_;  // a read-only store's UTF-8 copy of its file
+    // A read-only store's UTF-8 copy of its file, or the folder of the file never made that
+    // stands in for a path that holds no regular file.
+    std::unique_ptr<QTemporaryDir> convertedCopy_;
+    QString location_;  // the file as named, when QSettings reads another; else empty
     WriteFailureHandler onWriteFailure_;
     bool writeFailed_ = false;
 };

@@ -61,8 +61,9 @@ QByteArray TracingSerialPort::readAllPending()
 void TracingSerialPort::trace(char direction, const QByteArray& bytes)
 {
     // Flushed line by line, so the trace holds everything up to a crash or a Ctrl-C.
-    file_->write(TraceLine(clock_.nsecsElapsed(), direction, bytes) + '\n');
-    file_->flush();
+    const QByteArray line = TraceLine(clock_.nsecsElapsed(), direction, bytes) + '\n';
+    if ((file_->write(line) != line.size() || !file_->flush()) && traceError_.isEmpty())
+        traceError_ = QStringLiteral("cannot write the trace %1: %2").arg(file_->fileName(), file_->errorString());
 }
 
 }  // namespace zandor::platform

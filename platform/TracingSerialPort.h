@@ -28,6 +28,10 @@ public:
     bool hasFailed() const override { return inner_.hasFailed(); }
     IModemLines* modemLines() override { return inner_.modemLines(); }
 
+    // Why a trace line could not be written (a full disk, a file size limit), once one could
+    // not: the trace is then incomplete. Empty while it is whole.
+    QString traceError() const { return traceError_; }
+
 private:
     TracingSerialPort(ISerialPort& inner, std::unique_ptr<QFile> file);
     void trace(char direction, const QByteArray& bytes);
@@ -35,6 +39,7 @@ private:
     ISerialPort& inner_;
     std::unique_ptr<QFile> file_;
     QElapsedTimer clock_;
+    QString traceError_;
 };
 
 // "12.345 > 53 45 03": one trace line without its line end.

@@ -36,6 +36,10 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, profiles:
     }
 
     for (const ImageRecord& record : image.records) {
+        if (const auto late = TakeLateRefusal(target)) {
+            end = *late;
+            break;
+        }
         // A skipped record is done as it stands: the erased flash already holds it.
         const bool skipped = skipBlank && IsBlankDataRecord(record);
         const bool written = skipped || WriteToTarget(target, record.wire);
@@ -65,12 +69,19 @@ Outcome SendApplication(Target& target, const ApplicationImage& image, profiles:
                 break;
             }
         }
+        target.lastAnswered = end;  // as it stood before this record counted
         end.acknowledgedRecords = progress.record;
         end.lastAcknowledgedAddress = record.address;
         if (progress.record < progress.records && target.shouldStop()) {
             end.outcome = Outcome::Interrupted;
             break;
         }
+    }
+    // The last record's reply may have more to come: a refusal behind it fails it still.
+    const bool answered = end.acknowledgedRecords > 0;
+    if (answered && (end.outcome == Outcome::Done || end.outcome == Outcome::Interrupted)) {
+        if (const auto late = DrainLateRefusal(target))
+            end = *late;
     }
     // Blank lines after the last record still count toward the 100%.
     if (end.outcome == Outcome::Done && image.trailingProgressBytes > 0 && !image.records.isEmpty()) {

@@ -34,7 +34,12 @@ Outcome EraseFlash(Target& target, profiles::MemoryKind memoryKind)
     StepEndEvent end;
     end.phase = Phase::Erase;
     end.limitTicks = kEraseBankLimitTicks;
+    bool answered = false;  // a bank was acknowledged
     for (int bank = 0; bank < plan.banks && end.outcome == Outcome::Done; ++bank) {
+        if (const auto late = TakeLateRefusal(target)) {
+            end = *late;
+            break;
+        }
         StepEvent step;
         step.phase = Phase::Erase;
         step.statusText = plan.label + QString::number(bank) + QStringLiteral(" ...");
@@ -54,9 +59,18 @@ Outcome EraseFlash(Target& target, profiles::MemoryKind memoryKind)
         end.outcome = OutcomeOf(ack);
         if (end.outcome == Outcome::Refused)
             end.reply = ack.reply;
+        if (end.outcome == Outcome::Done) {
+            target.lastAnswered = end;
+            answered = true;
+        }
         // A bank that has begun is always finished: stopping mid-bank is not possible.
         if (end.outcome == Outcome::Done && bank + 1 < plan.banks && target.shouldStop())
             end.outcome = Outcome::Interrupted;
+    }
+    // The last bank's reply may have more to come: a refusal behind it fails the bank still.
+    if (answered && (end.outcome == Outcome::Done || end.outcome == Outcome::Interrupted)) {
+        if (const auto late = DrainLateRefusal(target))
+            end = *late;
     }
     target.observer.onStepEnd(end);
     return end.outcome;

@@ -7,7 +7,9 @@
 
 namespace zandor::protocol {
 
-// --- Reply characters of the loaders (first byte of a reply decides) ----------------
+// --- Reply characters of the loaders --------------------------------------------------
+// A reply acknowledges when its first byte is "*" and none of its bytes is one of the four
+// refusals: a refusal behind a stray "*" is still a refusal.
 constexpr char kAcknowledge = '*';        // 2Ah: record accepted
 constexpr char kChipEraseFailed = '!';    // 21h
 constexpr char kChecksumError = '?';      // 3Fh
@@ -44,6 +46,12 @@ constexpr int kEraseBankLimitTicks = 100;  // erasing one bank: 10 s
 constexpr int kLoaderAckLimitTicks = 5;    // new loader announcing itself: 0.5 s
 constexpr int kRecordAckLimitTicks = 10;   // one application record: 1 s
 constexpr int kIdentifyLimitTicks = 2;     // bootstrap identification byte: 0.2 s
+
+// After the last bank or record, the rest of its reply may still be on its way: the host
+// listens this long before it calls the step done, the wire time of kLateReplyBytes bytes
+// plus kLateReplyGraceMs milliseconds. Only once a step, never per bank or record.
+constexpr int kLateReplyBytes = 4;
+constexpr int kLateReplyGraceMs = 20;
 
 // --- Serial line timing --------------------------------------------------------------
 // One byte on the wire: start bit, 8 data bits, stop bit.

@@ -4,6 +4,8 @@
 #include "SRecordCodec.h"
 #include "TargetIo.h"
 
+#include <algorithm>
+
 namespace zandor::protocol {
 
 namespace {
@@ -27,6 +29,18 @@ const char* ReplyLabel(char first)
     }
 }
 
+// The byte a reply is explained by: its first, or behind a leading "*" the refusal that
+// keeps it from being an acknowledgement.
+char DecidingByte(const QByteArray& reply)
+{
+    if (reply.at(0) == kAcknowledge) {
+        const auto refusal = std::find_if(reply.begin(), reply.end(), IsRefusal);
+        if (refusal != reply.end())
+            return *refusal;
+    }
+    return reply.at(0);
+}
+
 QByteArray WithChecksum(const QByteArray& head)
 {
     QByteArray record = head;
@@ -41,6 +55,22 @@ bool SendRecord(Target& target, const QByteArray& head)
     return WriteToTarget(target, WithChecksum(head));
 }
 
+bool IsRefusal(char byte)
+{
+    return byte == kChipEraseFailed || byte == kChecksumError || byte == kChipProgramFailure
+           || byte == kChipReadFailure;
+}
+
+bool HoldsRefusal(const QByteArray& bytes)
+{
+    return std::any_of(bytes.begin(), bytes.end(), IsRefusal);
+}
+
+bool IsAcknowledgement(const QByteArray& reply)
+{
+    return !reply.isEmpty() && reply.at(0) == kAcknowledge && !HoldsRefusal(reply);
+}
+
 Ack WaitForAck(Target& target, int limitTicks, Phase phase)
 {
     switch (WaitForReplyBytes(target, limitTicks)) {
@@ -51,11 +81,12 @@ Ack WaitForAck(Target& target, int limitTicks, Phase phase)
     case ReplyWait::BytesPending:
         break;
     }
-    // Only the first byte is judged; later bytes of the same read are dropped.
+    // Everything read now is this reply. A stray "*" in front of a refusal must not pass
+    // for an acknowledgement; other bytes after the "*" are ignored.
     const QByteArray reply = target.port.readAllPending();
     if (reply.isEmpty())
         return {AckResult::TimedOut, {}};
-    if (reply.at(0) == kAcknowledge)
+    if (IsAcknowledgement(reply))
         return {AckResult::Acknowledged, reply};
     target.observer.onReply({phase, reply});
     return {AckResult::Refused, reply};
@@ -80,11 +111,11 @@ QString TargetReplyText(const QByteArray& reply)
 {
     if (reply.isEmpty())
         return QStringLiteral("Communication Error  ()");
-    const char first = reply.at(0);
-    const QString hex = QString::number(static_cast<std::uint8_t>(first), 16).toUpper();
+    const char deciding = DecidingByte(reply);
+    const QString hex = QString::number(static_cast<std::uint8_t>(deciding), 16).toUpper();
     // One character per received byte, non-printing bytes included.
     const QString shown = QString::fromLatin1(reply);
-    if (const char* label = ReplyLabel(first))
+    if (const char* label = ReplyLabel(deciding))
         return QStringLiteral("%1 (%2 %3)").arg(QLatin1String(label), hex, shown);
     return QStringLiteral("Communication Error %1 (%2)").arg(hex, shown);
 }

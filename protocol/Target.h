@@ -7,6 +7,7 @@
 #include "profiles/ProfileSerialSettings.h"
 
 #include <functional>
+#include <optional>
 
 namespace zandor::protocol {
 
@@ -45,6 +46,11 @@ struct Target {
     // When the current reply wait gives up, in milliseconds on the event pump's clock. Each
     // wait sets it from its limit; the run owns it, so no timer of the front end is needed.
     qint64 replyDeadlineMs = 0;
+
+    // The bank or record whose reply was judged last, as its step's end would tell of it
+    // had it been refused. Bytes that arrive after that reply are late parts of it: a
+    // refusal among them fails the run there, not at the next command.
+    std::optional<StepEndEvent> lastAnswered;
 
     bool shouldStop() const { return stopRequested && stopRequested(); }
 };

@@ -2,6 +2,7 @@
 
 #include "ReplyCodes.h"
 #include "SerialFormat.h"
+#include "TargetOperations.h"
 #include "platform/TimeUnits.h"
 
 #include <algorithm>
@@ -43,6 +44,45 @@ ReplyWait WaitForReplyBytes(Target& target, int limitTicks)
             return ReplyWait::TimedOut;
         target.pump.waitForEvents(static_cast<int>(left));
     }
+}
+
+namespace {
+
+std::optional<StepEndEvent> RefusedThere(Target& target, const QByteArray& late)
+{
+    if (!target.lastAnswered || !HoldsRefusal(late))
+        return std::nullopt;
+    StepEndEvent end = *target.lastAnswered;
+    end.outcome = Outcome::Refused;
+    end.reply = late;
+    target.observer.onReply({end.phase, late});
+    return end;
+}
+
+}  // namespace
+
+std::optional<StepEndEvent> TakeLateRefusal(Target& target)
+{
+    return RefusedThere(target, target.port.readAllPending());
+}
+
+std::optional<StepEndEvent> DrainLateRefusal(Target& target)
+{
+    const qint64 deadlineMs =
+        target.pump.nowMilliseconds() + WireMilliseconds(target.profile, kLateReplyBytes) + kLateReplyGraceMs;
+    QByteArray late;
+    for (;;) {
+        if (target.port.pendingCount() > 0) {
+            late += target.port.readAllPending();
+            if (HoldsRefusal(late))
+                break;
+        }
+        const qint64 left = deadlineMs - target.pump.nowMilliseconds();
+        if (left <= 0 || target.port.hasFailed())
+            break;
+        target.pump.waitForEvents(static_cast<int>(left));
+    }
+    return RefusedThere(target, late);
 }
 
 Outcome WriteFailure(const Target& target)

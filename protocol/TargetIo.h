@@ -6,6 +6,7 @@
 #include "Target.h"
 
 #include <QByteArray>
+#include <optional>
 
 namespace zandor::protocol {
 
@@ -23,6 +24,18 @@ enum class ReplyWait { BytesPending, TimedOut, PortFailed };
 // deadline has passed, or the port has failed. A limit of 0 only looks at what is pending
 // already.
 ReplyWait WaitForReplyBytes(Target& target, int limitTicks);
+
+// Before a bank or record command goes out: bytes pending now came after the last judged
+// reply and are late parts of it. A refusal among them ends the step at the bank or record
+// it answered (target.lastAnswered, refused, after its ReplyEvent); anything else is
+// dropped, read so that a trace shows it. Nothing when no refusal is pending, or no bank
+// or record has been answered yet (the bytes are then stale, as at the start of a command).
+std::optional<StepEndEvent> TakeLateRefusal(Target& target);
+
+// After the last bank or record of a step: listens for the rest of its reply (the wire time
+// of kLateReplyBytes plus kLateReplyGraceMs) and judges what came as TakeLateRefusal does,
+// ending at once on a refusal.
+std::optional<StepEndEvent> DrainLateRefusal(Target& target);
 
 // The outcome of a write the port refused: the line went away, or it was never open.
 Outcome WriteFailure(const Target& target);

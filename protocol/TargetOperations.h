@@ -20,17 +20,24 @@ namespace zandor::protocol {
 // refused the write.
 bool SendRecord(Target& target, const QByteArray& head);
 
+// The loader's refusals: "!", "?", "#", "$".
+bool IsRefusal(char byte);
+bool HoldsRefusal(const QByteArray& bytes);
+// A reply acknowledges when its first byte is "*" and none of its bytes is a refusal.
+bool IsAcknowledgement(const QByteArray& reply);
+
 enum class AckResult { Acknowledged, TimedOut, Refused, PortFailed };
 struct Ack {
     AckResult result = AckResult::TimedOut;
-    QByteArray reply;  // what was read; only its first byte is judged
+    QByteArray reply;  // everything read, judged whole by IsAcknowledgement
 };
-// Waits up to limitTicks x 100 ms for a reply; acknowledged when its first byte is "*".
-// Any other reply is reported as a ReplyEvent of `phase` before it returns.
+// Waits up to limitTicks x 100 ms for a reply and judges what is read then. Any reply but
+// an acknowledgement is reported as a ReplyEvent of `phase` before it returns.
 Ack WaitForAck(Target& target, int limitTicks, Phase phase);
 // The outcome of a step that ends on this acknowledgement wait.
 Outcome OutcomeOf(const Ack& ack);
-// The text that explains a reply ("Chip Erase Failed : (21 !)", "Communication Error 41 (AB)").
+// The text that explains a reply ("Chip Erase Failed : (21 !)", "Communication Error 41 (AB)");
+// behind a leading "*" its first refusal explains it ("Checksum Error : (3F *?)").
 QString TargetReplyText(const QByteArray& reply);
 
 // --- Bootstrap, loaders, erase, application download, identification ----------------

@@ -102,6 +102,19 @@ TEST(CliOptions, UsageErrorsSayWhat)
         const QString found = ParseCliArguments(Split(arguments)).error;
         EXPECT_TRUE(found.contains(QLatin1String(error))) << arguments << ": " << found.toStdString();
     }
+    // An empty file, profile, log or trace name (an unset variable in a script) would fall
+    // back to the profile's own: refused, naming the option. An empty offset stays 0.
+    const std::pair<QStringList, const char*> empties[] = {
+        {{"program", ""}, "program"},          {{"check", ""}, "check"},
+        {{"program", "--", ""}, "program"},    {{"program", "--profile", ""}, "--profile"},
+        {{"program", "--log="}, "--log"},      {{"program", "--trace", ""}, "--trace"},
+        {{"program", "--preloader", ""}, "--preloader"}, {{"identify", "--loader="}, "--loader"}};
+    for (const auto& [arguments, named] : empties) {
+        const QString found = ParseCliArguments(arguments).error;
+        EXPECT_TRUE(found.startsWith(QLatin1String(named)) && found.contains(QStringLiteral("empty")))
+            << arguments.join(' ').toStdString() << ": " << found.toStdString();
+    }
+    EXPECT_TRUE(ParseCliArguments({"program", "--offset", ""}).error.isEmpty());
     for (const char* wait : {"0", "0.001", "2.5"})
         EXPECT_TRUE(ParseCliArguments({"identify", "--wait", wait}).error.isEmpty()) << wait;
 }

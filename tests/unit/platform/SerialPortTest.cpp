@@ -228,3 +228,24 @@ TEST_F(SerialPortTest, HangUpOnCloseIsClearedOnlyWithASequenceAndStaysClearedPas
     EXPECT_EQ(HangUpOnClose(watcher), false);
     ::close(watcher);
 }
+
+// A program killed mid-download leaves the board's answer in the kernel's buffer, as long
+// as the line stays up (the board's side holds it open): it is no answer to the next run.
+TEST_F(SerialPortTest, BytesThatArrivedBeforeTheOpenAreDiscarded)
+{
+    const int boardSide = ::open(slave_.toLocal8Bit().constData(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(boardSide, 0);
+    termios raw;
+    ASSERT_EQ(tcgetattr(boardSide, &raw), 0);
+    cfmakeraw(&raw);
+    ASSERT_EQ(tcsetattr(boardSide, TCSANOW, &raw), 0);
+    ASSERT_TRUE(send("*"));
+    ::usleep(50'000);  // in the kernel's buffer before the port opens
+    ASSERT_TRUE(port_.open(settings_, &reason_)) << reason_.toStdString();
+    pump_.waitForEvents(100);
+    EXPECT_EQ(port_.pendingCount(), 0);
+    ASSERT_TRUE(send("\xC5"));
+    EXPECT_TRUE(pumpUntil([&] { return port_.pendingCount() >= 1; }));
+    EXPECT_EQ(port_.readAllPending(), "\xC5");
+    ::close(boardSide);
+}

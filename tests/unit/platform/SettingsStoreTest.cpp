@@ -8,12 +8,16 @@
 #include <QStringConverter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace zandor::platform;
 using zandor::testing::ReadTestFile;
 using zandor::testing::WriteTestFile;
 
 namespace {
+
+constexpr unsigned kHangLimitSeconds = 10;
 
 class SettingsStoreTest : public ::testing::Test {
 protected:
@@ -211,11 +215,15 @@ TEST_F(SettingsStoreTest, UnreadableFileWithoutRoomForACopyIsLeftAlone)
 
 TEST_F(SettingsStoreTest, UnwritableStoreReportsOnceAndKeepsValuesForThisRun)
 {
-    // Permissions do not stop root: use a path below a regular file, and a folder.
+    // Permissions do not stop root: use a path below a regular file, a folder, and a FIFO
+    // (which is never opened: that would wait for a writer).
     QFile blocker(dir_.filePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     ASSERT_TRUE(QDir().mkpath(ini()));
-    for (const QString& path : {dir_.filePath("blocker/Zandor.ini"), ini()}) {
+    const QString fifo = dir_.filePath("fifo.ini");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ::alarm(kHangLimitSeconds);  // a store that waits on the FIFO ends the test
+    for (const QString& path : {dir_.filePath("blocker/Zandor.ini"), ini(), fifo}) {
         QtSettingsStore store(path);
         QStringList messages;
         store.setWriteFailureHandler([&](const QString& message) { messages << message; });
@@ -229,6 +237,10 @@ TEST_F(SettingsStoreTest, UnwritableStoreReportsOnceAndKeepsValuesForThisRun)
         EXPECT_EQ(store.readKey("default", "comsettings", ""), "9600,N,8,1");
         EXPECT_EQ(store.readKey("Default", "COMPort", "gone"), "gone");
     }
+    // The command line's read-only store reads such a path as nothing.
+    for (const QString& path : {fifo, ini()})
+        EXPECT_EQ(QtSettingsStore::ReadOnly(path)->readKey("Profiles", "Bench", "none"), "none");
+    ::alarm(0);
 }
 
 TEST(SettingsStorePaths, DefaultIniPathFollowsXdgConfigHomeAndExecutableName)
