@@ -184,7 +184,7 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
         if (result.exitCode == kExitSuccess && job.command == Command::Erase && !reporter.stepStarted(protocol::Phase::Erase))
             done = QStringLiteral("the %1 memory needs no erase (it is written without one): no erase command "
                                   "was sent")
-                       .arg(MemoryName(job.memoryKind));
+                       .arg(MemoryOptionName(job.memoryKind));
         int exitCode = result.exitCode;
         if (!unrecorded.isEmpty()) {
             done = UnrecordedText(done, unrecorded);

@@ -18,9 +18,14 @@ const QHash<QString, Command> kCommands = {
     {QStringLiteral("doctor"), Command::Doctor},
 };
 
-const QHash<QString, profiles::MemoryKind> kMemories = {{QStringLiteral("cpu"), profiles::CpuFlashMemory},
-                                                        {QStringLiteral("external"), profiles::ExternalFlashMemory},
-                                                        {QStringLiteral("data"), profiles::DataFlashMemory}};
+// The memories a user can choose, by the names --memory, the log and zandor-line use.
+struct MemoryChoice {
+    const char* name;
+    profiles::MemoryKind kind;
+};
+constexpr MemoryChoice kMemories[] = {{"cpu", profiles::CpuFlashMemory},
+                                      {"external", profiles::ExternalFlashMemory},
+                                      {"data", profiles::DataFlashMemory}};
 
 // The shortest wait that is not "no limit": a board is probed in whole milliseconds.
 constexpr double kShortestWaitSeconds = 0.001;
@@ -88,10 +93,13 @@ QString ApplyCpu(CliOptions& o, const QString& v)
 
 QString ApplyMemory(CliOptions& o, const QString& v)
 {
-    if (!kMemories.contains(v.toLower()))
-        return QStringLiteral("--memory: '%1' is none of cpu, external, data").arg(v);
-    o.memoryKind = kMemories.value(v.toLower());
-    return QString();
+    for (const MemoryChoice& memory : kMemories) {
+        if (v.compare(QLatin1String(memory.name), Qt::CaseInsensitive) == 0) {
+            o.memoryKind = memory.kind;
+            return QString();
+        }
+    }
+    return QStringLiteral("--memory: '%1' is none of %2").arg(v, MemoryOptionNames().join(QStringLiteral(", ")));
 }
 
 QString ApplyOffset(CliOptions& o, const QString& v)
@@ -135,7 +143,7 @@ QString ApplyNextBoard(CliOptions& o, const QString& v)
     return QString();
 }
 
-const std::vector<OptionSpec> kOptions = {
+const std::vector<OptionRow> kOptions = {
     {"--profile", nullptr, "NAME", "profile to use", "the window's last, else Default", false, ForBoards::PassedOn,
      [](CliOptions& o, const QString& v) {
          if (v.isEmpty())
@@ -231,11 +239,11 @@ const std::vector<OptionSpec> kOptions = {
      }},
 };
 
-const OptionSpec* FindOption(const QString& name)
+const OptionRow* FindOption(const QString& name)
 {
-    for (const OptionSpec& spec : kOptions) {
-        if (name == QLatin1String(spec.name) || (spec.shortName && name == QLatin1String(spec.shortName)))
-            return &spec;
+    for (const OptionRow& row : kOptions) {
+        if (name == QLatin1String(row.name) || (row.shortName && name == QLatin1String(row.shortName)))
+            return &row;
     }
     return nullptr;
 }
@@ -279,13 +287,13 @@ private:
             name = raw.left(eq);
             inlineValue = raw.mid(eq + 1);
         }
-        const OptionSpec* spec = FindOption(name);
-        if (!spec) {
+        const OptionRow* row = FindOption(name);
+        if (!row) {
             error_ = QStringLiteral("unknown option %1").arg(name);
             return;
         }
         QString value;
-        if (!spec->valueName) {
+        if (!row->valueName) {
             if (inlineValue) {
                 error_ = QStringLiteral("%1 takes no value").arg(name);
                 return;
@@ -298,11 +306,11 @@ private:
             error_ = QStringLiteral("%1 needs a value").arg(name);
             return;
         }
-        error_ = spec->apply(out_, value);
+        error_ = row->apply(out_, value);
         // --help and --version need no command.
-        helpOrVersion_ = helpOrVersion_ || QLatin1String(spec->name) == QLatin1String("--help") ||
-                         QLatin1String(spec->name) == QLatin1String("--version");
-        if (spec->forBoards == ForBoards::PassedOn)
+        helpOrVersion_ = helpOrVersion_ || QLatin1String(row->name) == QLatin1String("--help") ||
+                         QLatin1String(row->name) == QLatin1String("--version");
+        if (row->forBoards == ForBoards::PassedOn)
             out_.boardArguments += args_.mid(first, index_ - first);
     }
 
@@ -373,19 +381,19 @@ private:
 QString OptionsHelp()
 {
     QString text;
-    for (const OptionSpec& spec : kOptions) {
-        if (spec.internal)
+    for (const OptionRow& row : kOptions) {
+        if (row.internal)
             continue;
         QString left = QStringLiteral("  ");
-        if (spec.shortName)
-            left += QLatin1String(spec.shortName) + QStringLiteral(", ");
-        left += QLatin1String(spec.name);
-        if (spec.valueName)
-            left += QLatin1Char(' ') + QLatin1String(spec.valueName);
+        if (row.shortName)
+            left += QLatin1String(row.shortName) + QStringLiteral(", ");
+        left += QLatin1String(row.name);
+        if (row.valueName)
+            left += QLatin1Char(' ') + QLatin1String(row.valueName);
         left = left.size() + 2 > kHelpColumn ? left + QStringLiteral("  ") : left.leftJustified(kHelpColumn);
-        QStringList lines = QString::fromUtf8(spec.help).split(QLatin1Char('\n'));
-        if (spec.defaultText)
-            lines.last() += QStringLiteral(" (default: %1)").arg(QLatin1String(spec.defaultText));
+        QStringList lines = QString::fromUtf8(row.help).split(QLatin1Char('\n'));
+        if (row.defaultText)
+            lines.last() += QStringLiteral(" (default: %1)").arg(QLatin1String(row.defaultText));
         text += left + lines.first() + QLatin1Char('\n');
         for (const QString& line : lines.mid(1))
             text += QString(kHelpColumn, QLatin1Char(' ')) + line + QLatin1Char('\n');
@@ -395,7 +403,7 @@ QString OptionsHelp()
 
 }  // namespace
 
-const std::vector<OptionSpec>& CliOptionTable() { return kOptions; }
+const std::vector<OptionRow>& CliOptionTable() { return kOptions; }
 
 ParsedCommandLine ParseCliArguments(const QStringList& arguments)
 {
@@ -470,6 +478,26 @@ QString UsageText()
                "  130  interrupted (Ctrl-C), or the session was hung up\n"
                "\n"
                "Profiles: ~/.config/Zandor/Zandor.ini (read only; the window writes it).\n");
+}
+
+const QStringList& MemoryOptionNames()
+{
+    static const QStringList names = [] {
+        QStringList list;
+        for (const MemoryChoice& memory : kMemories)
+            list << QLatin1String(memory.name);
+        return list;
+    }();
+    return names;
+}
+
+QString MemoryOptionName(profiles::MemoryKind kind)
+{
+    for (const MemoryChoice& memory : kMemories) {
+        if (memory.kind == kind)
+            return QLatin1String(memory.name);
+    }
+    return QStringLiteral("memory %1").arg(int(kind));  // none a user can choose
 }
 
 }  // namespace zandor::cli

@@ -65,7 +65,7 @@ enum class ForBoards {
 };
 
 // One option of the command line.
-struct OptionSpec {
+struct OptionRow {
     const char* name;        // "--port"
     const char* shortName;   // "-q", or nullptr
     const char* valueName;   // "DEVICE|N"; nullptr for a flag
@@ -77,7 +77,7 @@ struct OptionSpec {
     QString (*apply)(CliOptions& options, const QString& value);
 };
 
-const std::vector<OptionSpec>& CliOptionTable();
+const std::vector<OptionRow>& CliOptionTable();
 
 // Parses the arguments after the program's name. Options may stand before or after the
 // command.
@@ -92,5 +92,10 @@ std::optional<int> ComNumberOf(const QString& port);
 // A load offset as people type it ("10000", "0x10000", "10000h") as the profile's
 // hexadecimal digits ("10000"); nothing, with `fault`, for anything else.
 std::optional<QString> OffsetDigits(const QString& typed, QString* fault);
+
+// The names of the memories --memory takes ("cpu", "external", "data"), in their order, and
+// the name of one; the log and zandor-line use the same names.
+const QStringList& MemoryOptionNames();
+QString MemoryOptionName(profiles::MemoryKind kind);
 
 }  // namespace zandor::cli

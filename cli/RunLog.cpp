@@ -1,5 +1,6 @@
 #include "RunLog.h"
 
+#include "CliOptions.h"
 #include "ExitCodes.h"
 #include "platform/TimeUnits.h"
 
@@ -20,20 +21,6 @@ constexpr int kLogFileMode = 0644;
 using platform::kMillisecondsPerSecond;
 }  // namespace
 
-QString MemoryName(int memoryKind)
-{
-    switch (memoryKind) {
-    case 2:
-        return QStringLiteral("external");
-    case 3:
-        return QStringLiteral("data");
-    case 4:
-        return QStringLiteral("ds1994");
-    default:
-        return QStringLiteral("cpu");
-    }
-}
-
 QJsonObject BoardRecordJson(const BoardRecord& record)
 {
     return {
@@ -44,7 +31,7 @@ QJsonObject BoardRecordJson(const BoardRecord& record)
         {"result", record.crashed ? QStringLiteral("crashed") : ResultWord(record.exitCode)},
         {"exit_code", record.exitCode},
         {"seconds", qRound(record.seconds * kMillisecondsPerSecond) / kMillisecondsPerSecond},
-        {"memory", MemoryName(record.memoryKind)},
+        {"memory", MemoryOptionName(record.memoryKind)},
         {"profile", record.profile},
         {"file", record.file},
         {"size", record.size},

@@ -6,6 +6,8 @@
 // limit) is cut back off, so a line is in the file whole or not at all and never glues onto
 // the next writer's.
 
+#include "profiles/ProfileData.h"
+
 #include <QJsonObject>
 #include <QString>
 
@@ -16,7 +18,7 @@ struct BoardRecord {
     int board = 0;
     int exitCode = 0;
     double seconds = 0;
-    int memoryKind = 1;
+    profiles::MemoryKind memoryKind = profiles::CpuFlashMemory;
     QString profile;
     QString file;
     qint64 size = 0;
@@ -34,8 +36,5 @@ bool CanAppendTo(const QString& path, QString* error);
 
 // Appends one line; false with `error` when the file cannot be written.
 bool AppendBoardRecord(const QString& path, const BoardRecord& record, QString* error);
-
-// "cpu", "external", "data", "ds1994".
-QString MemoryName(int memoryKind);
 
 }  // namespace zandor::cli

@@ -1,5 +1,6 @@
 #include "LineOptions.h"
 
+#include "cli/CliOptions.h"
 namespace zandor::line {
 
 namespace {
@@ -30,7 +31,7 @@ const LineOption kOptions[] = {
      }},
     {"--memory", "cpu|external|data", "memory to program",
      [](LineSetup& s, LineLaunch&, const QString& v) {
-         if (!MemoryNames().contains(v.toLower()))
+         if (!cli::MemoryOptionNames().contains(v.toLower()))
              return QStringLiteral("--memory: '%1' is none of cpu, external, data").arg(v);
          s.memory = v.toLower();
          return QString();

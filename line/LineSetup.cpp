@@ -1,5 +1,6 @@
 #include "LineSetup.h"
 
+#include "cli/CliOptions.h"
 #include "platform/ProductInfo.h"
 #include "platform/QtSettingsStore.h"
 
@@ -70,12 +71,6 @@ bool LineSetup::operator==(const LineSetup& other) const
     return ports == other.ports;
 }
 
-const QStringList& MemoryNames()
-{
-    static const QStringList names{QStringLiteral("cpu"), QStringLiteral("external"), QStringLiteral("data")};
-    return names;
-}
-
 QStringList GangArguments(const LineSetup& setup)
 {
     QStringList args{QStringLiteral("program"), setup.file, QStringLiteral("--ports"),
@@ -100,7 +95,7 @@ QStringList SetupProblems(const LineSetup& setup)
         problems << QStringLiteral("No application file: choose one with Browse or drop it on the window.");
     else if (!QFileInfo(setup.file).isFile())
         problems << QStringLiteral("The application file %1 does not exist: choose it again.").arg(setup.file);
-    if (!MemoryNames().contains(setup.memory))
+    if (!cli::MemoryOptionNames().contains(setup.memory))
         problems << QStringLiteral("Memory '%1' is unknown: choose cpu, external or data.").arg(setup.memory);
     if (setup.ports.isEmpty())
         problems << QStringLiteral("No port: tick the ports the boards are plugged into.");
@@ -140,8 +135,8 @@ LineSetup LoadSetup(QSettings& settings)
         setup.*flag.field = settings.value(QLatin1String(flag.key), setup.*flag.field).toBool();
     setup.ports = settings.value(kPortsKey).toStringList();
     settings.endGroup();
-    if (!MemoryNames().contains(setup.memory))
-        setup.memory = MemoryNames().first();  // a hand-edited file
+    if (!cli::MemoryOptionNames().contains(setup.memory))
+        setup.memory = cli::MemoryOptionNames().first();  // a hand-edited file
     return setup;
 }
 

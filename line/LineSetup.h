@@ -33,9 +33,6 @@ struct LineSetup {
     bool operator!=(const LineSetup& other) const { return !(*this == other); }
 };
 
-// The memories zandor-cli --memory accepts, in the order the set-up offers them.
-const QStringList& MemoryNames();
-
 // The arguments of `zandor-cli program ... --json` for this set-up. Options only newer
 // versions of zandor-cli know are given only when the operator filled them in.
 QStringList GangArguments(const LineSetup& setup);

@@ -1,5 +1,6 @@
 #include "SetupPanel.h"
 
+#include "cli/CliOptions.h"
 #include "cli/RunSetup.h"
 #include "platform/SerialPortList.h"
 #include "profiles/ProfileStore.h"
@@ -56,7 +57,7 @@ SetupPanel::SetupPanel(QWidget* parent) : QGroupBox(tr("Set-up"), parent)
     file_ = Edit(this, "fileEdit", tr("S-record or binary file; drop it on the window"));
     memory_ = new QComboBox(this);
     memory_->setObjectName(QStringLiteral("memoryBox"));
-    memory_->addItems(MemoryNames());
+    memory_->addItems(cli::MemoryOptionNames());
     ports_ = new QListWidget(this);
     ports_->setObjectName(QStringLiteral("portList"));
     ports_->setMaximumHeight(ports_->sizeHintForRow(0) > 0 ? ports_->sizeHintForRow(0) * kPortRowsShown : 120);
@@ -154,7 +155,7 @@ void SetupPanel::setSetup(const LineSetup& setup)
     }
     profile_->setCurrentIndex(profileRow);
     file_->setText(setup.file);
-    memory_->setCurrentIndex(std::max(0, int(MemoryNames().indexOf(setup.memory))));
+    memory_->setCurrentIndex(std::max(0, int(cli::MemoryOptionNames().indexOf(setup.memory))));
     QStringList missing = setup.ports;
     for (int row = 0; row < ports_->count(); ++row) {
         QListWidgetItem* item = ports_->item(row);

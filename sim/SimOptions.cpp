@@ -206,8 +206,8 @@ std::string UsageText()
 {
     std::string text = "usage: zandor-sim";
     std::size_t column = text.size();
-    for (const SimOptionSpec& spec : kSimOptions) {
-        std::string item = std::string(" [") + spec.name + (spec.valueName ? std::string(" ") + spec.valueName : "") + "]";
+    for (const SimOptionSpec& row : kSimOptions) {
+        std::string item = std::string(" [") + row.name + (row.valueName ? std::string(" ") + row.valueName : "") + "]";
         if (column + item.size() > 90) {
             text += "\n                 ";
             column = 17;
@@ -222,15 +222,15 @@ std::string HelpText()
 {
     std::string text = UsageText() +
                        "\nA C167 board in serial bootstrap mode, then running our loaders, on a pseudo-terminal.\n\n";
-    for (const SimOptionSpec& spec : kSimOptions) {
-        std::string left = std::string("  ") + (spec.name == std::string("--help") ? "-h, " : "") + spec.name;
-        if (spec.valueName)
-            left += std::string(" ") + spec.valueName;
+    for (const SimOptionSpec& row : kSimOptions) {
+        std::string left = std::string("  ") + (row.name == std::string("--help") ? "-h, " : "") + row.name;
+        if (row.valueName)
+            left += std::string(" ") + row.valueName;
         if (left.size() + 2 > kHelpColumn)
             left += "\n" + std::string(kHelpColumn, ' ');
         else
             left.resize(kHelpColumn, ' ');
-        text += left + spec.help + (spec.defaultText ? std::string(" (") + spec.defaultText + ")" : "") + "\n";
+        text += left + row.help + (row.defaultText ? std::string(" (") + row.defaultText + ")" : "") + "\n";
     }
     return text;
 }
@@ -241,25 +241,25 @@ bool ParseOptions(int argc, char** argv, SimOptions& options, std::string& error
         std::string name = argv[i];
         if (name == "-h")
             name = "--help";
-        const SimOptionSpec* spec = nullptr;
+        const SimOptionSpec* row = nullptr;
         for (const SimOptionSpec& candidate : kSimOptions) {
             if (name == candidate.name)
-                spec = &candidate;
+                row = &candidate;
         }
-        if (!spec) {
+        if (!row) {
             error = "unknown option " + name;
             return false;
         }
         std::string value;
-        if (spec->valueName) {
+        if (row->valueName) {
             if (i + 1 >= argc) {
                 error = name + " needs a value";
                 return false;
             }
             value = argv[++i];
         }
-        if (!spec->apply(options, value)) {
-            error = name + ": '" + value + "' " + spec->refusal;
+        if (!row->apply(options, value)) {
+            error = name + ": '" + value + "' " + row->refusal;
             return false;
         }
     }

@@ -25,14 +25,14 @@ QSet<QString> Matches(const QString& text, const QRegularExpression& pattern)
 TEST(CliOptions, HelpAndManualPageListWhatTheParserAccepts)
 {
     QSet<QString> accepted;
-    for (const OptionSpec& spec : CliOptionTable()) {
-        const ParsedCommandLine parsed = ParseCliArguments({"identify", spec.name, "1"});
-        EXPECT_FALSE(parsed.error.startsWith("unknown option")) << spec.name;
-        if (spec.internal)
+    for (const OptionRow& row : CliOptionTable()) {
+        const ParsedCommandLine parsed = ParseCliArguments({"identify", row.name, "1"});
+        EXPECT_FALSE(parsed.error.startsWith("unknown option")) << row.name;
+        if (row.internal)
             continue;
-        accepted << spec.name;
-        if (spec.shortName)
-            accepted << spec.shortName;
+        accepted << row.name;
+        if (row.shortName)
+            accepted << row.shortName;
     }
 
     const QString help = UsageText();
