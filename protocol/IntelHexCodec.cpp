@@ -1,5 +1,7 @@
 #include "IntelHexCodec.h"
 
+#include "HexText.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -16,22 +18,6 @@ constexpr int kBaseRecordBytes = 2;     // a type 02 or 04 record's data
 constexpr int kStartRecordBytes = 4;    // a type 03 or 05 record's data
 constexpr std::uint32_t kParagraphBytes = 16;  // a type 02 base counts in 16-byte paragraphs
 constexpr std::uint64_t kTopAddress = 0xFFFFFFFF;
-
-int DigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-QString Shown(QByteArrayView text)
-{
-    return QString::fromLatin1(text.data(), text.size());
-}
 
 QString AddressText(std::uint64_t address)
 {
@@ -66,10 +52,10 @@ QString ParseRecord(QByteArrayView line, Record& record)
         return QStringLiteral("the record is too long: %1 bytes, a count field reaches 255").arg(held - kFrameBytes);
     unsigned sum = 0;
     for (qsizetype i = 0; i < held; ++i) {
-        const int high = DigitValue(digits.at(2 * i));
-        const int low = DigitValue(digits.at(2 * i + 1));
+        const int high = HexDigitValue(digits.at(2 * i));
+        const int low = HexDigitValue(digits.at(2 * i + 1));
         if (high < 0 || low < 0)
-            return QStringLiteral("\"%1\" is not a hexadecimal number").arg(Shown(digits.sliced(2 * i, 2)));
+            return QStringLiteral("\"%1\" is not a hexadecimal number").arg(ShownText(digits.sliced(2 * i, 2)));
         record.bytes[i] = static_cast<std::uint8_t>(high * 16 + low);
         sum += record.bytes[i];
     }
@@ -245,7 +231,7 @@ bool LooksLikeIntelHexLine(QByteArrayView line)
 {
     if (line.size() < 2 || line.at(0) != kIntelHexRecordStart)
         return false;
-    return std::all_of(line.begin() + 1, line.end(), [](char c) { return DigitValue(c) >= 0; });
+    return std::all_of(line.begin() + 1, line.end(), [](char c) { return HexDigitValue(c) >= 0; });
 }
 
 QString IntelHexLineFault(QByteArrayView line)

@@ -1,5 +1,6 @@
 #include "SRecordCodec.h"
 
+#include "HexText.h"
 #include "ReplyCodes.h"
 
 namespace zandor::protocol {
@@ -7,22 +8,6 @@ namespace zandor::protocol {
 namespace {
 
 constexpr std::int64_t kLargestHexValue = 0x7FFFFFFF;
-
-int HexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-QString Shown(QByteArrayView text)
-{
-    return QString::fromLatin1(text.data(), text.size());
-}
 
 void SetFault(QString* fault, const QString& text)
 {
@@ -48,12 +33,12 @@ std::optional<std::int32_t> HexToLong(QByteArrayView text, QString* fault)
     for (char c : text) {
         const int digit = HexDigitValue(c);
         if (digit < 0) {
-            SetFault(fault, QStringLiteral("\"%1\" is not a hexadecimal number").arg(Shown(text)));
+            SetFault(fault, QStringLiteral("\"%1\" is not a hexadecimal number").arg(ShownText(text)));
             return std::nullopt;
         }
         value = value * 16 + digit;
         if (value > kLargestHexValue) {
-            SetFault(fault, QStringLiteral("\"%1\" is above 7FFFFFFF").arg(Shown(text)));
+            SetFault(fault, QStringLiteral("\"%1\" is above 7FFFFFFF").arg(ShownText(text)));
             return std::nullopt;
         }
     }
@@ -263,7 +248,7 @@ QString SRecordLineFault(QByteArrayView line)
         return QStringLiteral("the record is too short");
     const int addressBytes = SRecordAddressBytes(line.at(1));
     if (addressBytes == 0)
-        return QStringLiteral("\"S%1\" is not a record type a loader takes").arg(Shown(line.sliced(1, 1)));
+        return QStringLiteral("\"S%1\" is not a record type a loader takes").arg(ShownText(line.sliced(1, 1)));
     const QByteArrayView digits = line.sliced(2);
     if (digits.size() % 2 != 0)
         return QStringLiteral("the record has an odd number of hexadecimal digits");
@@ -283,11 +268,11 @@ QString SRecordLineFault(QByteArrayView line)
         return QStringLiteral("the count %1 is too small for an S%2 record (%3 address bytes and "
                               "the checksum)")
             .arg(count)
-            .arg(Shown(line.sliced(1, 1)))
+            .arg(ShownText(line.sliced(1, 1)))
             .arg(addressBytes);
     }
     const QString expected = *SRecordChecksum(digits.first(digits.size() - 2));
-    const QString found = Shown(digits.last(2));
+    const QString found = ShownText(digits.last(2));
     if (found.compare(expected, Qt::CaseInsensitive) != 0)
         return QStringLiteral("checksum %1 is wrong, expected %2").arg(found.toUpper(), expected);
     return {};

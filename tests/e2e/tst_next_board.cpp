@@ -3,6 +3,7 @@
 // --next-board telling the loop when the fixture holds a new board. zandor-cli runs with the
 // simulated modem lines preloaded into it alone.
 
+#include "ChildEnvironment.h"
 #include "CliRun.h"
 
 #include <QtTest>
@@ -27,25 +28,6 @@ QByteArray SequenceKeys()
     return "ResetSequence=" + kResetOnRts + "\nRunSequence=" + kStartOnRts + "\n";
 }
 
-// Sets the variables for the next child process only, and takes them back afterwards.
-class ChildEnvironment {
-public:
-    explicit ChildEnvironment(const QList<QPair<QByteArray, QByteArray>>& variables)
-    {
-        for (const auto& [name, value] : variables) {
-            names_ << name;
-            qputenv(name.constData(), value);
-        }
-    }
-    ~ChildEnvironment()
-    {
-        for (const QByteArray& name : names_)
-            qunsetenv(name.constData());
-    }
-
-private:
-    QList<QByteArray> names_;
-};
 
 // A simulated board (or fixture of boards) with its modem lines, and zandor-cli started
 // with the preload library that gives the pseudo-terminal those lines.

@@ -3,6 +3,7 @@
 // before the zero byte, and the simulated board answers only when the sequence left it in
 // its bootstrap mode.
 
+#include "ChildEnvironment.h"
 #include "CliRun.h"
 #include "support/SampleImages.h"
 
@@ -18,26 +19,6 @@ QString PreloadLibrary()
     return qEnvironmentVariable("ZANDOR_MODEMLINES_LIB");
 }
 
-// Sets the variables for the next child process only: this test process itself was not
-// started with the library, and its own environment is put back afterwards.
-class ChildEnvironment {
-public:
-    explicit ChildEnvironment(const QList<QPair<QByteArray, QByteArray>>& variables)
-    {
-        for (const auto& [name, value] : variables) {
-            names_ << name;
-            qputenv(name.constData(), value);
-        }
-    }
-    ~ChildEnvironment()
-    {
-        for (const QByteArray& name : names_)
-            qunsetenv(name.constData());
-    }
-
-private:
-    QList<QByteArray> names_;
-};
 
 }  // namespace
 
