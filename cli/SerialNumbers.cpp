@@ -2,6 +2,7 @@
 
 #include "Interrupt.h"
 #include "platform/SerialCounterFile.h"
+#include "platform/TimeUnits.h"
 
 #include <QEventLoop>
 #include <QProcess>
@@ -14,6 +15,8 @@ namespace {
 // A signal handler cannot wake an event loop: a Ctrl-C is looked for this often, in
 // milliseconds, while CMD runs.
 constexpr int kStopCheckIntervalMs = 100;
+using platform::kMillisecondsPerSecond;
+
 // After a kill, how long CMD's end is waited for, in milliseconds.
 constexpr int kKillWaitMs = 1000;
 // CMD's error output quoted in a message: at most this many characters.
@@ -66,7 +69,7 @@ std::optional<std::uint64_t> RunSerialCommand(const QString& command, QString* f
         *fault = stopped ? QStringLiteral("%1 was ended by the stop request: no number").arg(name)
                          : QStringLiteral("%1 gave no answer within %2 s%3")
                                .arg(name)
-                               .arg(limitMs / 1000)
+                               .arg(limitMs / double(kMillisecondsPerSecond))
                                .arg(Quoted(process.readAllStandardError()));
         return std::nullopt;
     }

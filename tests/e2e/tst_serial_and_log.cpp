@@ -236,7 +236,8 @@ void tst_serial_and_log::skipBlankProgramsWhatTheFullRunPrograms()
     full.stop();
     skipping.stop();
     QCOMPARE(skipping.dump(), full.dump());
-    QCOMPARE(skipping.log().filter(QRegularExpression("^record ")).size(), 2);
+    const QRegularExpression record("^record ");
+    QCOMPARE(skipping.log().filter(record).size(), full.log().filter(record).size() - 1);
     QCOMPARE(LogLines(log).value(0).value("skipped_records").toInt(), 1);
     QCOMPARE(skip.jsonLines().last().value("skipped_records").toInt(), 1);
 }
