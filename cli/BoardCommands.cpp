@@ -8,12 +8,15 @@
 #include "RunLog.h"
 #include "RunSetup.h"
 #include "platform/PortChecks.h"
+#include "platform/SerialCounterFile.h"
 #include "platform/TimeUnits.h"
 #include "profiles/MemoryFiles.h"
 #include "protocol/ChipIdentification.h"
 #include "protocol/FailureText.h"
 
+#include <QCryptographicHash>
 #include <QElapsedTimer>
+#include <QFile>
 
 namespace zandor::cli {
 
@@ -33,6 +36,44 @@ std::optional<qint64> WaitMilliseconds(const std::optional<double>& seconds)
     if (!seconds)
         return std::nullopt;
     return qint64(*seconds * kMillisecondsPerSecond);
+}
+
+QByteArray Sha256(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256); }
+
+// The serial numbers' place in the image and their first number, checked before a board
+// is touched: a wrong address would overwrite code. Exit code 0, or kExitBadInput.
+int PrepareSerialNumbers(const CliOptions& options, BoardJob& job, QString* message)
+{
+    if (!options.serialAt)
+        return kExitSuccess;
+    SerialPlan plan;
+    plan.address = *options.serialAt;
+    plan.format = options.serialFormat;
+    plan.placeholder = *protocol::ParseSerialPlaceholder(options.serialPlaceholder, plan.format.widthBytes);
+    plan.counterFile = options.serialFile;
+    plan.start = options.serialStart.value_or(0);
+    plan.step = options.serialStep;
+    plan.command = options.serialCommand;
+    const QString where = QStringLiteral("--serial-at %1 (%2 bytes)")
+                              .arg(QString::number(plan.address, 16).toUpper())
+                              .arg(plan.format.widthBytes);
+    if (const QString fault = protocol::SerialNumberPlaceFault(*job.image, plan.address, plan.placeholder);
+        !fault.isEmpty()) {
+        *message = QStringLiteral("%1: %2; nothing was sent").arg(where, fault);
+        return kExitBadInput;
+    }
+    if (plan.command.isEmpty()) {
+        QString fault;
+        const std::optional<std::uint64_t> next = platform::PeekSerialNumber(plan.counterFile, plan.start, &fault);
+        if (next)
+            protocol::EncodeSerialNumber(*next, plan.format, &fault);
+        if (!fault.isEmpty()) {
+            *message = QStringLiteral("serial numbers: %1; nothing was sent").arg(fault);
+            return kExitBadInput;
+        }
+    }
+    job.serial = plan;
+    return kExitSuccess;
 }
 
 // Reads and checks every file the job sends: nothing goes to a board before all of them
@@ -68,6 +109,9 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
         return kExitBadInput;
     }
     job.loader = *files.loader;
+    job.preloaderSha256 = Sha256(job.loader.preLoader);
+    if (QFile loaderFile(job.loader.loaderFile); loaderFile.open(QIODevice::ReadOnly))
+        job.loaderSha256 = Sha256(loaderFile.readAll());
     if (job.command != Command::Program)
         return kExitSuccess;
 
@@ -84,12 +128,40 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
         return kExitBadInput;
     }
     job.image = load.image;
-    return kExitSuccess;
+    job.skipBlank = options.skipBlank;
+    return PrepareSerialNumbers(options, job, message);
 }
 
-BoardRecord RecordOf(const BoardJob& job, int board, const BoardResult& result)
+// --operator, else the variable the station's session sets.
+QString OperatorOf(const CliOptions& options)
+{
+    return options.operatorName.isEmpty() ? qEnvironmentVariable("ZANDOR_OPERATOR") : options.operatorName;
+}
+
+BoardRecord RecordOf(const CliOptions& options, const BoardJob& job, int board, const BoardResult& result)
 {
     BoardRecord record;
+    record.started = result.started;
+    record.operatorName = OperatorOf(options);
+    record.chip = result.chip;
+    record.preloaderSha256 = job.preloaderSha256;
+    record.loaderSha256 = job.loaderSha256;
+    record.imageSha256 = result.imageDigest;
+    record.serial = result.serial;
+    if (result.exitCode == kExitSuccess && job.image)
+        record.skippedRecords = result.skippedRecords;
+    if (result.exitCode != kExitSuccess) {
+        record.message = result.message;
+        record.phase = result.failedPhase;
+        if (const auto& step = result.failedStep) {
+            if (step->bank >= 0)
+                record.bank = step->bank;
+            else if (step->phase == protocol::Phase::Download && step->record > 0)
+                record.record = step->record;
+            if (step->hasAddress)
+                record.address = step->address;
+        }
+    }
     record.port = job.device;
     record.board = board;
     record.exitCode = result.exitCode;
@@ -154,7 +226,7 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
     // recorded (its line or its trace lost), or nothing.
     auto record = [&](int board, const BoardResult& result) {
         QString why;
-        if (!options.logFile.isEmpty() && !AppendBoardRecord(options.logFile, RecordOf(job, board, result), &why))
+        if (!options.logFile.isEmpty() && !AppendBoardRecord(options.logFile, RecordOf(options, job, board, result), &why))
             return why;
         return session.traceError();
     };
@@ -174,6 +246,10 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
             done = QStringLiteral("%1 identified, its loader running: %2").arg(protocol::ChipText(job.profile), done);
         // The chip that answered, as its byte says: the board may be another derivative.
         QJsonObject extra{{"port", job.device}, {"records", result.records}};
+        if (result.serial)
+            extra.insert(QStringLiteral("serial"), qint64(*result.serial));
+        if (job.skipBlank && result.exitCode == kExitSuccess)
+            extra.insert(QStringLiteral("skipped_records"), result.skippedRecords);
         if (const auto chip = reporter.answeredChip(); chip && result.exitCode == kExitSuccess
                                                        && (job.command == Command::Identify || job.command == Command::Program)) {
             done += QStringLiteral("; the board answered ") + protocol::AnsweredChipText(*chip);
@@ -252,6 +328,8 @@ int RunOnOnePort(const CliOptions& options, platform::ISettingsStore& store, con
                           {"records", result.records}, {"message", result.message}};
         if (unrecordedBoard)
             event.insert(QStringLiteral("unrecorded"), unrecorded);
+        if (result.serial)
+            event.insert(QStringLiteral("serial"), qint64(*result.serial));
         reporter.event(event);
         if (!reporter.jsonOutput()) {
             if (result.exitCode == kExitSuccess && !unrecordedBoard)

@@ -6,6 +6,7 @@
 #include "platform/SerialPortList.h"
 #include "platform/TimeUnits.h"
 #include "protocol/FailureText.h"
+#include "protocol/ImageDigest.h"
 #include "protocol/ProgrammingRun.h"
 
 #include <QElapsedTimer>
@@ -94,6 +95,7 @@ int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message, bool
         protocol::FailureContext context;
         context.probedSeconds = waitMs ? *waitMs / kMillisecondsPerSecond : 0;
         *message = protocol::FailureText(probes.lastEnd, job_.profile, context);
+        failedStep_ = probes.lastEnd;
         return ExitCodeFor(probes.lastEnd.phase, probes.lastEnd.outcome);
     };
     for (;;) {
@@ -157,7 +159,21 @@ int BoardSession::findBoard(std::optional<qint64> waitMs, QString* message, bool
 int BoardSession::fail(const protocol::StepEndEvent& end, QString* message)
 {
     *message = protocol::FailureText(end, job_.profile);
+    failedStep_ = end;
     return ExitCodeFor(end.phase, end.outcome);
+}
+
+protocol::ProgrammingJob::ImageChoice BoardSession::takeSerial(BoardResult& result)
+{
+    SerialTake taken = TakeBoardSerial(*job_.serial, *job_.image);
+    result.serial = taken.number;
+    if (taken.number)
+        reporter_.event({{"event", "serial"}, {"serial", qint64(*taken.number)}});
+    if (!taken.image)
+        return {nullptr, taken.fault};
+    serialImage_ = std::move(taken.image);
+    result.imageDigest = protocol::ImageDigest(*serialImage_);
+    return {&*serialImage_, QString()};
 }
 
 BoardResult BoardSession::run(std::optional<qint64> waitMs)
@@ -165,12 +181,26 @@ BoardResult BoardSession::run(std::optional<qint64> waitMs)
     QElapsedTimer clock;
     clock.start();
     BoardResult result;
+    failedStep_.reset();
+    serialImage_.reset();
     auto finish = [&](int exitCode) {
         result.exitCode = exitCode;
         result.seconds = clock.elapsed() / kMillisecondsPerSecond;
+        if (exitCode != kExitSuccess && failedStep_) {
+            result.failedStep = failedStep_;
+            result.failedPhase = protocol::PhaseName(failedStep_->phase);
+        }
+        // A number taken for a board that got nothing is never given again: say so.
+        if (exitCode != kExitSuccess && result.serial)
+            result.message += QStringLiteral(" (serial number %1 stays unused)").arg(*result.serial);
         return result;
     };
-    if (const int found = findBoard(waitMs, &result.message, &result.answered); found != kExitSuccess)
+    const int found = findBoard(waitMs, &result.message, &result.answered);
+    if (result.answered) {
+        result.started = QDateTime::currentDateTime();
+        result.chip = reporter_.answeredChip();
+    }
+    if (found != kExitSuccess)
         return finish(found);
     clock.start();  // a board's time is its own, not the time it was waited for
     result.boardFound = true;
@@ -181,8 +211,13 @@ BoardResult BoardSession::run(std::optional<qint64> waitMs)
     steps.memoryKind = job_.memoryKind;
     steps.identify = false;  // findBoard heard the identification byte
     steps.erase = job_.command == Command::Erase || job_.command == Command::Program;
-    if (job_.command == Command::Program && job_.image)
+    if (job_.command == Command::Program && job_.image) {
         steps.image = &*job_.image;
+        result.imageDigest = protocol::ImageDigest(*job_.image);
+        if (job_.serial)
+            steps.beforeErase = [this, &result] { return takeSerial(result); };
+    }
+    steps.blank = job_.skipBlank ? protocol::BlankRecords::Skip : protocol::BlankRecords::Send;
     const protocol::RunResult ran = protocol::RunProgramming(target, job_.loader, steps);
     switch (ran.end) {
     case protocol::RunEnd::Completed:
@@ -190,6 +225,10 @@ BoardResult BoardSession::run(std::optional<qint64> waitMs)
     case protocol::RunEnd::StoppedAfterLoader:
         result.message = QStringLiteral("interrupted after the loader: nothing was erased");
         return finish(kExitInterrupted);
+    case protocol::RunEnd::RefusedBeforeErase:
+        result.message = ran.refusal + QStringLiteral(": nothing was erased");
+        result.failedPhase = QStringLiteral("serial");
+        return finish(kExitBadInput);
     case protocol::RunEnd::StoppedAfterErase:
         result.message = QStringLiteral("interrupted after the erase: nothing was programmed");
         return finish(kExitInterrupted);
@@ -201,6 +240,7 @@ BoardResult BoardSession::run(std::optional<qint64> waitMs)
     if (!steps.image)
         return finish(kExitSuccess);
     result.records = int(job_.image->records.size());
+    result.skippedRecords = reporter_.downloadSkippedRecords();
     const RunSequenceResult started = RunRunSequence(job_.profile, *port_, pump_);
     result.message = started.message;
     return finish(started.exitCode);

@@ -6,11 +6,14 @@
 
 #include "CliOptions.h"
 #include "ConsoleReporter.h"
+#include "SerialNumbers.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
 #include "platform/TracingSerialPort.h"
+#include "protocol/ProgrammingRun.h"
 #include "protocol/TargetOperations.h"
 
+#include <QDateTime>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,6 +29,10 @@ struct BoardJob {
     QString device;                       // what the port opens, for messages and the log
     protocol::LoaderPackage loader;
     std::optional<protocol::ApplicationImage> image;  // Program only
+    QByteArray preloaderSha256;  // of the files as read, for the log
+    QByteArray loaderSha256;
+    std::optional<SerialPlan> serial;  // each board's number written into its image
+    bool skipBlank = false;            // blank data records stay off the line
 };
 
 struct BoardResult {
@@ -37,6 +44,15 @@ struct BoardResult {
     // The zero byte got an answer, the right identification byte or not: an attempt on a
     // board, which the log records even under --wait or --loop.
     bool answered = false;
+    QDateTime started;  // when the board answered
+    std::optional<std::uint8_t> chip;  // the byte it answered with
+    std::optional<std::uint64_t> serial;  // the number taken for this board (used or a gap)
+    QByteArray imageDigest;  // the image as programmed (its serial number in it), when there was one
+    int skippedRecords = 0;  // blank records left off the line
+    // The step that failed, for the log: its phase, bank or record and address. The phase
+    // is "serial" when the board was stopped for its serial number.
+    QString failedPhase;
+    std::optional<protocol::StepEndEvent> failedStep;
 };
 
 // Probing a port for a board, and retrying a port that cannot be opened yet: about this
@@ -80,6 +96,8 @@ private:
     // identification byte ends the wait too (exit 4). `answered`: some board answered.
     int findBoard(std::optional<qint64> waitMs, QString* message, bool* answered);
     int fail(const protocol::StepEndEvent& end, QString* message);
+    // The job's beforeErase: this board's serial number taken and written into its image.
+    protocol::ProgrammingJob::ImageChoice takeSerial(BoardResult& result);
     void sleepUntil(qint64 whenMs);
     bool pastDeadline(std::optional<qint64> deadlineMs);
 
@@ -92,6 +110,8 @@ private:
     // A board answered with a wrong identification byte: the next one counts once a probe
     // went unanswered (the operator took it out), so one board is not counted at every probe.
     bool awaitQuiet_ = false;
+    std::optional<protocol::StepEndEvent> failedStep_;  // set by fail() and a deciding probe
+    std::optional<protocol::ApplicationImage> serialImage_;  // this board's, with its number
 };
 
 }  // namespace zandor::cli

@@ -1,6 +1,7 @@
 #include "CliOptions.h"
 
 #include "profiles/LineSequence.h"
+#include "protocol/BlankRecords.h"
 #include "protocol/SRecordCodec.h"
 
 #include <QHash>
@@ -143,6 +144,39 @@ QString ApplyNextBoard(CliOptions& o, const QString& v)
     return QString();
 }
 
+// "1F000", "0x1F000" or "1F000h", as --offset takes it.
+QString ApplySerialAt(CliOptions& o, const QString& v)
+{
+    QString fault;
+    const std::optional<QString> digits = OffsetDigits(v, &fault);
+    bool ok = false;
+    const uint address = digits ? digits->toUInt(&ok, 16) : 0;
+    if (!digits || !ok)
+        return QStringLiteral("--serial-at: '%1' is no hexadecimal address%2")
+            .arg(v, fault.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(fault));
+    o.serialAt = address;
+    return QString();
+}
+
+// A decimal number of 0 or more (`least` 1: of 1 or more).
+QString ApplyCount(std::uint64_t& into, const char* option, const QString& v, std::uint64_t least)
+{
+    bool ok = false;
+    const qulonglong number = v.toULongLong(&ok, 10);
+    if (!ok || number < least || v.startsWith(QLatin1Char('+')))
+        return QStringLiteral("%1: '%2' is no decimal number from %3").arg(QLatin1String(option), v).arg(least);
+    into = number;
+    return QString();
+}
+
+QString ApplyText(QString& into, const char* option, const QString& v)
+{
+    if (v.isEmpty())
+        return EmptyValueError(option);
+    into = v;
+    return QString();
+}
+
 const std::vector<OptionRow> kOptions = {
     {"--profile", nullptr, "NAME", "profile to use", "the window's last, else Default", false, ForBoards::PassedOn,
      [](CliOptions& o, const QString& v) {
@@ -202,6 +236,49 @@ const std::vector<OptionRow> kOptions = {
          o.logFile = v;
          return QString();
      }},
+    {"--operator", nullptr, "NAME", "who runs the line, for the log", "$ZANDOR_OPERATOR", false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) { return ApplyText(o.operatorName, "--operator", v); }},
+    {"--skip-blank", nullptr, nullptr,
+     "send no data record whose every byte is FFh (cpu and\nexternal memory: erased before programming)", nullptr, false,
+     ForBoards::PassedOn,
+     [](CliOptions& o, const QString&) {
+         o.skipBlank = true;
+         return QString();
+     }},
+    {"--serial-at", nullptr, "ADDR",
+     "write each board's serial number at this address of the\nimage (its bytes must hold --serial-placeholder)", nullptr,
+     false, ForBoards::PassedOn, ApplySerialAt},
+    {"--serial-file", nullptr, "FILE", "the counter file holding the next serial number", nullptr, false,
+     ForBoards::PassedOn, [](CliOptions& o, const QString& v) { return ApplyText(o.serialFile, "--serial-file", v); }},
+    {"--serial-start", nullptr, "N", "the first number, while the counter file has none", nullptr, false,
+     ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) {
+         std::uint64_t start = 0;
+         const QString error = ApplyCount(start, "--serial-start", v, 0);
+         if (error.isEmpty())
+             o.serialStart = start;
+         return error;
+     }},
+    {"--serial-step", nullptr, "K", "what each board adds to the counter", "1", false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) { return ApplyCount(o.serialStep, "--serial-step", v, 1); }},
+    {"--serial-format", nullptr, "u16le|u16be|u32le|u32be|ascii:W|bcd:W",
+     "the number's bytes in the image (W: bytes; ascii\nzero-padded, bcd two digits a byte)", "u32le", false,
+     ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) {
+         QString fault;
+         const auto format = protocol::ParseSerialNumberFormat(v, &fault);
+         if (!format)
+             return QStringLiteral("--serial-format: %1").arg(fault);
+         o.serialFormat = *format;
+         return QString();
+     }},
+    {"--serial-placeholder", nullptr, "HEX",
+     "what the firmware leaves at --serial-at: one byte repeated\nor every byte", "FF", false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) { return ApplyText(o.serialPlaceholder, "--serial-placeholder", v); }},
+    {"--serial-command", nullptr, "CMD",
+     "run CMD through the shell for each board's number (its\nfirst output line) instead of the counter file", nullptr,
+     false, ForBoards::PassedOn,
+     [](CliOptions& o, const QString& v) { return ApplyText(o.serialCommand, "--serial-command", v); }},
     {"--json", nullptr, nullptr, "one JSON object per line on standard output", nullptr, false, ForBoards::PassedOn,
      [](CliOptions& o, const QString&) {
          o.json = true;
@@ -369,6 +446,38 @@ private:
             error_ = QStringLiteral("--log is for program only");
         else if (out_.nextBoard && !out_.loop)
             error_ = QStringLiteral("--next-board is for --loop only");
+        else if (out_.skipBlank && c != Command::Program)
+            error_ = QStringLiteral("--skip-blank is for program only");
+        else if (QString why; out_.skipBlank && !protocol::MemoryTakesBlankSkipping(out_.memoryKind, &why))
+            error_ = QStringLiteral("--skip-blank with --memory %1: %2").arg(MemoryOptionName(out_.memoryKind), why);
+        else
+            checkSerialNumbers();
+    }
+
+    void checkSerialNumbers()
+    {
+        const CliOptions& o = out_;
+        const bool fromFile = !o.serialFile.isEmpty();
+        const bool fromCommand = !o.serialCommand.isEmpty();
+        const bool anyOther = o.serialStart || o.serialStep != 1 || !o.serialPlaceholder.isEmpty() ||
+                              !(o.serialFormat == protocol::SerialNumberFormat());
+        if (!o.serialAt) {
+            if (fromFile || fromCommand || anyOther)
+                error_ = QStringLiteral("the --serial-... options need --serial-at ADDR, the place of the number");
+            return;
+        }
+        if (o.command != Command::Program)
+            error_ = QStringLiteral("--serial-at is for program only");
+        else if (fromFile == fromCommand)
+            error_ = QStringLiteral("--serial-at needs either --serial-file FILE (with --serial-start N) or "
+                                    "--serial-command CMD");
+        else if (fromFile && !o.serialStart)
+            error_ = QStringLiteral("--serial-file needs --serial-start N, the first number of a new counter");
+        else if (fromCommand && (o.serialStart || o.serialStep != 1))
+            error_ = QStringLiteral("--serial-start and --serial-step are for --serial-file: --serial-command's "
+                                    "numbers are its own");
+        else if (QString fault; !protocol::ParseSerialPlaceholder(o.serialPlaceholder, o.serialFormat.widthBytes, &fault))
+            error_ = QStringLiteral("--serial-placeholder: %1").arg(fault);
     }
 
     const QStringList& args_;

@@ -6,6 +6,7 @@
 
 #include "NextBoard.h"
 #include "profiles/ProfileData.h"
+#include "protocol/SerialNumberFormat.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,18 @@ struct CliOptions {
     std::optional<QString> resetSequence;
     std::optional<QString> runSequence;
     std::optional<NextBoardSignal> nextBoard;  // --next-board, for --loop
+
+    // Serial numbers: each board's number written at --serial-at, taken from the counter
+    // file (--serial-file, --serial-start the first) or from --serial-command's first line.
+    std::optional<std::uint32_t> serialAt;
+    std::optional<std::uint64_t> serialStart;
+    QString serialFile;
+    std::uint64_t serialStep = 1;
+    protocol::SerialNumberFormat serialFormat;
+    QString serialPlaceholder;  // hexadecimal; checked against the format's width
+    QString serialCommand;
+    QString operatorName;  // --operator, else ZANDOR_OPERATOR (read when the log is written)
+    bool skipBlank = false;
 
     // Internal, set by a gang run for its board processes: the digest (hexadecimal) of the
     // built image the board must still get, so every board gets what the parent checked.

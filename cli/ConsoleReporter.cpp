@@ -183,6 +183,8 @@ void ConsoleReporter::onStepEnd(const protocol::StepEndEvent& end)
 {
     if (end.outcome != protocol::Outcome::Done)
         lastFailure_ = end;
+    if (end.phase == protocol::Phase::Download)
+        downloadSkipped_ = end.skippedRecords;
     QJsonObject object{{"event", "step_end"},
                        {"phase", protocol::PhaseName(end.phase)},
                        {"outcome", protocol::OutcomeName(end.outcome)}};

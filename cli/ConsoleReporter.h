@@ -61,6 +61,8 @@ public:
     // The last step end that was not Done, for the run's message.
     const protocol::StepEndEvent& lastFailure() const { return lastFailure_; }
     bool jsonOutput() const { return style_.json; }
+    // The blank records the last download left off the line.
+    int downloadSkippedRecords() const { return downloadSkipped_; }
     // The byte the board answered the last identification with, when one came.
     std::optional<std::uint8_t> answeredChip() const { return answeredChip_; }
     // Whether a step of `phase` started: an erase without one sent nothing to the board.
@@ -74,6 +76,7 @@ private:
     Style style_;
     protocol::StepEndEvent lastFailure_;
     std::optional<std::uint8_t> answeredChip_;
+    int downloadSkipped_ = 0;
     QElapsedTimer downloadClock_;
     qint64 lastBarMs_ = -1;
     PlainProgressSteps plainSteps_;

@@ -35,12 +35,14 @@ struct Board {
     QString boardLine;   // loop: the last "board N: ..." line
     int boardsDone = 0;  // "board" events so far
     bool boardUnderway = false;  // a board answered since the last "board" event
+    std::optional<std::uint64_t> serial;  // the number the board underway took
     QElapsedTimer boardClock;    // since it answered
     bool finished = false;
     int exitCode = kCrashedExitCode;
     double seconds = 0;
     int records = 0;
     QString message;
+    QString lastFailure;  // loop: "board 3: <why>" of the last board that failed
 };
 
 QString TraceFileFor(const QString& trace, const QString& port)
@@ -145,6 +147,12 @@ private:
         record.seconds = board.boardClock.isValid() ? board.boardClock.elapsed() / kMillisecondsPerSecond : 0;
         record.memoryKind = job_.memoryKind;
         record.profile = job_.profile.Name;
+        record.operatorName = options_.operatorName.isEmpty() ? qEnvironmentVariable("ZANDOR_OPERATOR")
+                                                              : options_.operatorName;
+        record.preloaderSha256 = job_.preloaderSha256;
+        record.loaderSha256 = job_.loaderSha256;
+        record.serial = board.serial;
+        record.message = board.message;
         if (job_.image) {
             record.file = job_.image->file;
             record.size = job_.image->fileBytes;
@@ -166,7 +174,10 @@ private:
         if (kind == QLatin1String("step") && !board.boardUnderway) {
             board.boardUnderway = true;
             board.boardClock.start();
+            board.serial.reset();
         }
+        if (kind == QLatin1String("serial"))
+            board.serial = std::uint64_t(event.value(QStringLiteral("serial")).toInteger());
         if (kind == QLatin1String("error")) {
             // A board's own errors (a record that cannot be written, above all) are shown.
             if (!options_.json)
@@ -190,6 +201,13 @@ private:
                                   .arg(event.value(QStringLiteral("board")).toInt())
                                   .arg(event.value(QStringLiteral("result")).toString())
                                   .arg(event.value(QStringLiteral("seconds")).toDouble(), 0, 'f', 1);
+            // A failed board says why, as a single port's loop does.
+            if (event.value(QStringLiteral("exit_code")).toInt() != kExitSuccess) {
+                board.lastFailure = QStringLiteral("board %1: %2")
+                                        .arg(event.value(QStringLiteral("board")).toInt())
+                                        .arg(event.value(QStringLiteral("message")).toString());
+                board.boardLine += QStringLiteral(": ") + event.value(QStringLiteral("message")).toString();
+            }
             if (!live_ && !options_.json)
                 reporter_.info(QStringLiteral("[%1] %2").arg(board.port, board.boardLine));
         } else if (kind == QLatin1String("result")) {
@@ -238,12 +256,13 @@ private:
         bool unrecorded = unrecorded_;  // a board's record is lost: the line stopped
         QJsonArray rows;
         QString failures;
-        QString table = QStringLiteral("%1  %2  %3  %4  %5\n")
+        QString table = QStringLiteral("%1  %2  %3  %4  %5  %6\n")
                             .arg(QStringLiteral("port"), -portWidth())
                             .arg(QStringLiteral("result"), -kResultWidth)
                             .arg(QStringLiteral("exit"), 4)
                             .arg(QStringLiteral("seconds"), 7)
-                            .arg(options_.loop ? QStringLiteral("boards ok") : QStringLiteral("records"));
+                            .arg(options_.loop ? QStringLiteral("boards ok") : QStringLiteral("records"), 9)
+                            .arg(QStringLiteral("message"));
         for (const auto& board : boards_) {
             const int code = board->exitCode;
             allOk = allOk && code == kExitSuccess;
@@ -255,17 +274,25 @@ private:
                                    : code == kExitUnrecorded ? QStringLiteral("unrecorded")
                                                              : ResultWord(code);
             const QString kind = crashed ? QStringLiteral("crashed") : FailureKind(code);
-            table += QStringLiteral("%1  %2  %3  %4  %5\n")
+            // The failure's own words: a loop's last failed board, else the board's result.
+            const QString why = options_.loop && !board->lastFailure.isEmpty() ? board->lastFailure
+                                : code != kExitSuccess                         ? board->message
+                                                                               : QString();
+            table += QStringLiteral("%1  %2  %3  %4  %5  %6\n")
                          .arg(board->port, -portWidth())
                          .arg(kind, -kResultWidth)
                          .arg(code, 4)
                          .arg(board->seconds, 7, 'f', 1)
-                         .arg(board->records);
+                         .arg(board->records, 9)
+                         .arg(why);
             if (code != kExitSuccess)
                 failures += QStringLiteral("%1: %2\n").arg(board->port, board->message);
-            rows.append(QJsonObject{{"port", board->port}, {"result", result}, {"exit_code", code},
-                                    {"seconds", board->seconds}, {"records", board->records},
-                                    {"message", board->message}});
+            QJsonObject row{{"port", board->port}, {"result", result}, {"exit_code", code},
+                            {"seconds", board->seconds}, {"records", board->records},
+                            {"message", why.isEmpty() ? board->message : why}};
+            if (board->serial && !options_.loop)
+                row.insert(QStringLiteral("serial"), qint64(*board->serial));
+            rows.append(row);
         }
         // An unrecorded board stops a line, so it wins over a failed one; boards that were
         // only stopped are no failures.

@@ -2,11 +2,15 @@
 
 #include "CliOptions.h"
 #include "ExitCodes.h"
+#include "platform/ProductInfo.h"
 #include "platform/TimeUnits.h"
+#include "protocol/ChipIdentification.h"
+#include "protocol/FailureText.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QJsonDocument>
+#include <QSysInfo>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -21,11 +25,52 @@ constexpr int kLogFileMode = 0644;
 using platform::kMillisecondsPerSecond;
 }  // namespace
 
+const QStringList& BoardRecordKeys()
+{
+    static const QStringList keys = {
+        QStringLiteral("time"),         QStringLiteral("started"),         QStringLiteral("host"),
+        QStringLiteral("version"),      QStringLiteral("operator"),        QStringLiteral("port"),
+        QStringLiteral("board"),        QStringLiteral("result"),          QStringLiteral("exit_code"),
+        QStringLiteral("seconds"),      QStringLiteral("memory"),          QStringLiteral("profile"),
+        QStringLiteral("file"),         QStringLiteral("size"),            QStringLiteral("sha256"),
+        QStringLiteral("image_sha256"), QStringLiteral("preloader_sha256"), QStringLiteral("loader_sha256"),
+        QStringLiteral("chip"),         QStringLiteral("chip_name"),       QStringLiteral("serial"),
+        QStringLiteral("skipped_records"), QStringLiteral("phase"),        QStringLiteral("bank"),
+        QStringLiteral("record"),       QStringLiteral("address"),         QStringLiteral("message"),
+    };
+    return keys;
+}
+
+namespace {
+
+QString LocalIsoTime(const QDateTime& time)
+{
+    return time.toOffsetFromUtc(time.offsetFromUtc()).toString(Qt::ISODateWithMs);
+}
+
+QJsonValue HexOrNull(const QByteArray& bytes)
+{
+    return bytes.isEmpty() ? QJsonValue() : QJsonValue(QString::fromLatin1(bytes.toHex()));
+}
+
+QJsonValue TextOrNull(const QString& text) { return text.isEmpty() ? QJsonValue() : QJsonValue(text); }
+
+template <typename T>
+QJsonValue NumberOrNull(const std::optional<T>& number)
+{
+    return number ? QJsonValue(qint64(*number)) : QJsonValue();
+}
+
+}  // namespace
+
 QJsonObject BoardRecordJson(const BoardRecord& record)
 {
-    return {
-        {"time", QDateTime::currentDateTime().toOffsetFromUtc(QDateTime::currentDateTime().offsetFromUtc())
-                     .toString(Qt::ISODateWithMs)},
+    QJsonObject line{
+        {"time", LocalIsoTime(QDateTime::currentDateTime())},
+        {"started", record.started.isValid() ? QJsonValue(LocalIsoTime(record.started)) : QJsonValue()},
+        {"host", TextOrNull(QSysInfo::machineHostName())},
+        {"version", platform::VersionString()},
+        {"operator", TextOrNull(record.operatorName)},
         {"port", record.port},
         {"board", record.board},
         {"result", record.crashed ? QStringLiteral("crashed") : ResultWord(record.exitCode)},
@@ -36,7 +81,20 @@ QJsonObject BoardRecordJson(const BoardRecord& record)
         {"file", record.file},
         {"size", record.size},
         {"sha256", QString::fromLatin1(record.sha256.toHex())},
+        {"image_sha256", HexOrNull(record.imageSha256)},
+        {"preloader_sha256", HexOrNull(record.preloaderSha256)},
+        {"loader_sha256", HexOrNull(record.loaderSha256)},
+        {"chip", record.chip ? QJsonValue(protocol::ChipByteText(*record.chip)) : QJsonValue()},
+        {"chip_name", record.chip ? QJsonValue(protocol::IdentificationMeaning(*record.chip)) : QJsonValue()},
+        {"serial", NumberOrNull(record.serial)},
+        {"skipped_records", NumberOrNull(record.skippedRecords)},
+        {"phase", TextOrNull(record.phase)},
+        {"bank", NumberOrNull(record.bank)},
+        {"record", NumberOrNull(record.record)},
+        {"address", record.address ? QJsonValue(QString::number(*record.address, 16).toUpper()) : QJsonValue()},
+        {"message", TextOrNull(record.message)},
     };
+    return line;
 }
 
 namespace {

@@ -27,6 +27,20 @@ RunResult RunProgramming(Target& target, const LoaderPackage& loader, const Prog
         return result;
 
     // Between steps only when one follows: a stop asked for during the last step is late.
+    const ApplicationImage* image = job.image;
+    if (image && job.beforeErase) {
+        if (target.shouldStop()) {
+            result.end = RunEnd::StoppedAfterLoader;
+            return result;
+        }
+        const ProgrammingJob::ImageChoice choice = job.beforeErase();
+        if (!choice.refusal.isEmpty() || !choice.image) {
+            result.end = RunEnd::RefusedBeforeErase;
+            result.refusal = choice.refusal;
+            return result;
+        }
+        image = choice.image;
+    }
     if (job.erase) {
         if (target.shouldStop()) {
             result.end = RunEnd::StoppedAfterLoader;
@@ -35,12 +49,12 @@ RunResult RunProgramming(Target& target, const LoaderPackage& loader, const Prog
         if (failed(Phase::Erase, EraseFlash(target, job.memoryKind)))
             return result;
     }
-    if (job.image) {
+    if (image) {
         if (target.shouldStop()) {
             result.end = job.erase ? RunEnd::StoppedAfterErase : RunEnd::StoppedAfterLoader;
             return result;
         }
-        failed(Phase::Download, SendApplication(target, *job.image, job.memoryKind, job.blank));
+        failed(Phase::Download, SendApplication(target, *image, job.memoryKind, job.blank));
     }
     return result;
 }

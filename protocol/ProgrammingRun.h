@@ -6,6 +6,8 @@
 
 #include "TargetOperations.h"
 
+#include <functional>
+
 namespace zandor::protocol {
 
 struct ProgrammingJob {
@@ -18,6 +20,14 @@ struct ProgrammingJob {
     // Blank data records stay off the line. Refused for the data flash before anything is
     // sent, whatever the front end checked.
     BlankRecords blank = BlankRecords::Send;
+    // Asked once the loader has answered, before the erase, when an image is downloaded:
+    // the image this board gets instead (its own serial number written in), or a refusal
+    // that ends the run there with nothing erased. Unset: `image` as it is.
+    struct ImageChoice {
+        const ApplicationImage* image = nullptr;
+        QString refusal;  // not empty: this board gets nothing
+    };
+    std::function<ImageChoice()> beforeErase;
 };
 
 // Where a run ended.
@@ -26,12 +36,14 @@ enum class RunEnd {
     StepFailed,          // `phase` ended with `outcome`; its step end event says where
     StoppedAfterLoader,  // a stop was asked for once the loader ran: nothing was erased
     StoppedAfterErase,   // a stop was asked for once the erase ended: nothing was programmed
+    RefusedBeforeErase,  // the job's beforeErase refused the board: nothing was erased
 };
 
 struct RunResult {
     RunEnd end = RunEnd::Completed;
     Phase phase = Phase::Identify;  // the last step begun
     Outcome outcome = Outcome::Done;
+    QString refusal;  // RefusedBeforeErase: why
 };
 
 // The loader is prepared before the run, so that a bad file sends nothing.

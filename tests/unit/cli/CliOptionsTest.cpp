@@ -62,6 +62,23 @@ TEST(CliOptions, BoardProcessesGetTheParentsOwnArguments)
     EXPECT_EQ(board.ports, QStringList{"/dev/b"});
 }
 
+// The serial-number options as a production line types them.
+TEST(CliOptions, SerialNumberOptions)
+{
+    const CliOptions o = ParseCliArguments({"program", "a.sre", "--serial-at", "0x1F000", "--serial-file", "c",
+                                            "--serial-start", "100", "--serial-step", "2", "--serial-format",
+                                            "bcd:4", "--serial-placeholder", "00", "--operator", "Ana",
+                                            "--skip-blank"})
+                             .options;
+    EXPECT_EQ(o.serialAt, 0x1F000u);
+    EXPECT_EQ(o.serialStart, 100u);
+    EXPECT_EQ(o.serialStep, 2u);
+    EXPECT_EQ(zandor::protocol::SerialNumberFormatText(o.serialFormat), QStringLiteral("bcd:4"));
+    EXPECT_EQ(o.serialPlaceholder, QStringLiteral("00"));
+    EXPECT_EQ(o.operatorName, QStringLiteral("Ana"));
+    EXPECT_TRUE(o.skipBlank);
+}
+
 TEST(CliOptions, OffsetsAsPeopleTypeThem)
 {
     for (auto [typed, digits] : {std::pair{"10000", "10000"}, {"0x10000", "10000"}, {"0X1f00", "1f00"},
@@ -98,7 +115,25 @@ TEST(CliOptions, UsageErrorsSayWhat)
                                     {"program --ports 1,2,1", "--port 1 is given twice"},
                                     {"erase --loop", "--loop"},
                                     {"check a.sre --wait 3", "--wait"},
-                                    {"--json=yes identify", "takes no value"}}) {
+                                    {"--json=yes identify", "takes no value"},
+                                    {"program --skip-blank --memory data", "--skip-blank with --memory data"},
+                                    {"erase --skip-blank", "--skip-blank is for program only"},
+                                    {"program --serial-file c", "need --serial-at"},
+                                    {"program --serial-format u16le", "need --serial-at"},
+                                    {"program --serial-at 1F000", "either --serial-file"},
+                                    {"program --serial-at 1F000 --serial-file c --serial-command x", "either"},
+                                    {"program --serial-at 1F000 --serial-file c", "needs --serial-start"},
+                                    {"program --serial-at 1F000 --serial-command x --serial-start 1", "are for --serial-file"},
+                                    {"program --serial-at 1F0G0", "--serial-at: '1F0G0'"},
+                                    {"program --serial-start -1", "--serial-start: '-1'"},
+                                    {"program --serial-step 0", "--serial-step: '0'"},
+                                    {"program --serial-format u24le", "--serial-format"},
+                                    {"program --serial-at 10 --serial-command x --serial-placeholder FFF",
+                                     "--serial-placeholder"},
+                                    {"program --serial-at 10 --serial-command x --serial-format u16le "
+                                     "--serial-placeholder 000000",
+                                     "--serial-placeholder"},
+                                    {"identify --serial-at 10 --serial-command x", "for program only"}}) {
         const QString found = ParseCliArguments(Split(arguments)).error;
         EXPECT_TRUE(found.contains(QLatin1String(error))) << arguments << ": " << found.toStdString();
     }
