@@ -21,7 +21,7 @@ targets=(fuzz_srecord_codec fuzz_application_image fuzz_loader_images fuzz_setti
 
 # --- Packages: Qt and CMake as for the normal build, clang 14 and its runtime (libFuzzer and
 # the sanitizers are in libclang-rt-14-dev, which clang-14 only recommends).
-bash scripts/install-deps.sh cmake ninja-build qt6-base-dev libqt6serialport6-dev clang-14 \
+bash scripts/install-deps.sh cmake ninja-build qt6-base-dev qt6-serialport-dev clang-14 \
   libclang-rt-14-dev
 
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/zandor-fuzz.XXXXXX")"
