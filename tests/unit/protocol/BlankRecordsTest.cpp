@@ -44,13 +44,6 @@ TEST(BlankRecords, OnlyDataRecordsOfErasedBytesAreBlank)
         EXPECT_EQ(IsBlankDataRecord(Record(c.type, c.address, c.data)), c.blank)
             << "S" << c.type << " " << c.address << " " << c.data;
     }
-    // A binary file's chunk of erased bytes is an S3 record like any other.
-    const auto image = BuildApplicationImage(QByteArray(64, '\xFF') + QByteArray(63, '\xFF') + '\x01',
-                                             QStringLiteral("Appl.bin"), QString(), nullptr);
-    ASSERT_TRUE(image);
-    ASSERT_EQ(image->records.size(), 2);
-    EXPECT_TRUE(IsBlankDataRecord(image->records[0]));
-    EXPECT_FALSE(IsBlankDataRecord(image->records[1]));
 }
 
 TEST(BlankRecords, OnlyMemoriesErasedBeforeProgrammingSkipBlankRecords)

@@ -48,14 +48,10 @@ TEST(FailureTextTest, ARefusedIdentificationByteIsNamedWithWhatToTry)
         {0xC5, "ST10F168",
          "identify: the board answered C5h, not as a ST10F168 (D5h): that is a C167 derivative such as the C167CR: "
          "choose the CPU type C167 if this is one"},
-        {0xA5, "C167", "identify: the board answered A5h, not as a C167 (C5h): that is an early C167"},
         // Our own zero byte back: an echoing adapter, not a chip.
         {0x00, "C167",
          "identify: the board answered 00h, not as a C167 (C5h): that is our own zero byte coming back: the adapter "
          "echoes what it sends (a half-duplex one); use one that does not"},
-        {0x7F, "C167",
-         "identify: the board answered 7Fh, not as a C167 (C5h): that is not a bootstrap identification byte: "
-         "check the baud rate"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.byte);
@@ -128,13 +124,6 @@ TEST(FailureTextTest, TheWindowFramesTheStepItsOwnWayWithTheSameReason)
     EXPECT_TRUE(silent.startsWith("the identification: no answer within 0.2 s. Check, most likely first:\n- the board"))
         << qPrintable(silent);
     EXPECT_EQ(silent.count('\n'), 3);
-}
-
-TEST(FailureTextTest, TheAnsweredChipIsItsByteAndMeaning)
-{
-    EXPECT_EQ(AnsweredChipText(0xC5), "C5h (a C167 derivative such as the C167CR)");
-    EXPECT_EQ(ChipByteText(0x0D), "0D");
-    EXPECT_EQ(ChipText(Profile("38400,N,8,1", "ST10F168")), "ST10F168 (D5h)");
 }
 
 TEST(SerialFormatTest, OnlyEightDataBitsWithoutParitySuitTheBootstrapLoader)
