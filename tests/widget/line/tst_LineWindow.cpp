@@ -1,5 +1,5 @@
 // The production line window driving zandor-cli against simulated boards: tiles, totals,
-// Stop, a port with no adapter, and refusals before anything is sent.
+// a port with no adapter, Stop, and refusals before anything is sent.
 
 #include "line/LineWindow.h"
 #include "line/PortTile.h"
@@ -70,9 +70,8 @@ class tst_LineWindow : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void threeBoardsOneRefusingARecord();
+    void threeBoardsOneRefusingARecordAndAPortWithoutAdapter();
     void stopEndsEveryBoardProcess();
-    void aPortWithoutAdapterSaysSo();
     void refusalsBeforeAnythingIsSent_data();
     void refusalsBeforeAnythingIsSent();
 
@@ -86,12 +85,13 @@ void tst_LineWindow::initTestCase()
     QVERIFY(QDir::setCurrent(SamplesDir()));  // the profile's loaders are found by relative names
 }
 
-void tst_LineWindow::threeBoardsOneRefusingARecord()
+void tst_LineWindow::threeBoardsOneRefusingARecordAndAPortWithoutAdapter()
 {
     SimulatedTarget good1, bad({"--refuse", "?@record:5"}), good2;
     for (SimulatedTarget* sim : {&good1, &bad, &good2})
         QVERIFY2(sim->start(), qPrintable(sim->errorText()));
-    LineWindow window(SetupFor({good1.devicePath(), bad.devicePath(), good2.devicePath()}));
+    QTemporaryDir gone;
+    LineWindow window(SetupFor({good1.devicePath(), bad.devicePath(), good2.devicePath(), gone.filePath("ttyUSB7")}));
     window.show();
     Click(window, "startButton");
     QVERIFY(window.running());
@@ -103,7 +103,9 @@ void tst_LineWindow::threeBoardsOneRefusingARecord()
     QVERIFY2(TileText(window, 2, "tileDetail").contains(QStringLiteral("record 5")),
              qPrintable(TileText(window, 2, "tileDetail")));
     QCOMPARE(TileText(window, 2, "tileCounts"), QStringLiteral("done 0    failed 1"));
-    QCOMPARE(Total(window, "totalBoards"), QStringLiteral("3"));
+    QCOMPARE(TileText(window, 4, "tileState"), QStringLiteral("No adapter"));
+    QVERIFY2(TileText(window, 4, "tileDetail").contains("does not exist"), qPrintable(TileText(window, 4, "tileDetail")));
+    QCOMPARE(Total(window, "totalBoards"), QStringLiteral("3"));  // no board was there to fail on port 4
     QCOMPARE(Total(window, "totalPassed"), QStringLiteral("2"));
     QCOMPARE(Total(window, "totalFailed"), QStringLiteral("1"));
     QCOMPARE(Total(window, "totalYield"), QStringLiteral("67 %"));
@@ -133,21 +135,6 @@ void tst_LineWindow::stopEndsEveryBoardProcess()
     for (int tile = 1; tile <= 3; ++tile)
         QCOMPARE(TileText(window, tile, "tileState"), QStringLiteral("Stopped"));
     QCOMPARE(Total(window, "totalPassed"), QStringLiteral("0"));
-}
-
-void tst_LineWindow::aPortWithoutAdapterSaysSo()
-{
-    SimulatedTarget board;
-    QVERIFY2(board.start(), qPrintable(board.errorText()));
-    QTemporaryDir gone;
-    LineWindow window(SetupFor({board.devicePath(), gone.filePath("ttyUSB7")}));
-    window.show();
-    Click(window, "startButton");
-    QTRY_VERIFY_WITH_TIMEOUT(!window.running(), kRunLimitMs);
-    QCOMPARE(TileText(window, 1, "tileState"), QStringLiteral("Done"));
-    QCOMPARE(TileText(window, 2, "tileState"), QStringLiteral("No adapter"));
-    QVERIFY2(TileText(window, 2, "tileDetail").contains("does not exist"), qPrintable(TileText(window, 2, "tileDetail")));
-    QCOMPARE(Total(window, "totalBoards"), QStringLiteral("1"));  // no board was there to fail
 }
 
 void tst_LineWindow::refusalsBeforeAnythingIsSent_data()
