@@ -85,7 +85,6 @@ private slots:
     void sequencesRefusedBeforeABoardIsTouched_data();
     void sequencesRefusedBeforeABoardIsTouched();
     void doctorChecksTheModemLines();
-    void theLinesEventsNameTheirPort();
     void aMissingAdapterIsWaitedForUnderLoop();
 };
 
@@ -143,6 +142,13 @@ void tst_next_board::aBoardLeftInPlaceIsProgrammedOnce()
     QTest::qWait(600);
     QCOMPARE(Interrupt(*cli), 0);
     line.sim.stop();
+    // The events zandor-line's tiles take: every one names the port, a wait names what it waits for.
+    const QList<QJsonObject> events = cli->jsonLines();
+    for (const QJsonObject& event : events)
+        QCOMPARE(event.value("port").toString(), line.sim.devicePath());
+    QCOMPARE(events.value(0), (QJsonObject{{"event", "waiting"}, {"for", "board"}, {"board", 1}, {"port", line.sim.devicePath()}}));
+    QCOMPARE(events.value(1), (QJsonObject{{"event", "board_detected"}, {"board", 1}, {"port", line.sim.devicePath()}}));
+    QCOMPARE(events.last().value("event").toString(), QString("result"));
     const QStringList log = line.sim.log();
     QCOMPARE(Count(log, "^id-sent"), 1);
     QCOMPARE(log.filter(QRegularExpression("^lines ")).last(), QString("lines dtr=0 rts=0 running its application"));
@@ -232,26 +238,6 @@ void tst_next_board::doctorChecksTheModemLines()
         }
         QCOMPARE(modemCheck.value("status").toString(), preloaded ? QString("pass") : QString("fail"));
     }
-}
-
-// The events zandor-line's tiles take: every one names the port, a wait names what it waits for.
-void tst_next_board::theLinesEventsNameTheirPort()
-{
-    WiredLine line({});
-    QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
-    auto cli = line.startCli({"--profile", "Bench", "--json", "--wait", "5", "program", "Appl.sre"}, Store(SequenceKeys()));
-    QCOMPARE(cli->finish(), 0);
-    line.sim.stop();
-    const QList<QJsonObject> events = cli->jsonLines();
-    QVERIFY(!events.isEmpty());
-    QStringList kinds;
-    for (const QJsonObject& event : events) {
-        QCOMPARE(event.value("port").toString(), line.sim.devicePath());
-        kinds << event.value("event").toString();
-    }
-    QCOMPARE(events.first(), (QJsonObject{{"event", "waiting"}, {"for", "board"}, {"board", 1}, {"port", line.sim.devicePath()}}));
-    QCOMPARE(events.at(1), (QJsonObject{{"event", "board_detected"}, {"board", 1}, {"port", line.sim.devicePath()}}));
-    QCOMPARE(kinds.last(), QString("result"));
 }
 
 void tst_next_board::aMissingAdapterIsWaitedForUnderLoop()
