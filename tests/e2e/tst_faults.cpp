@@ -3,6 +3,7 @@
 // dropped session finishes the board it was programming.
 
 #include "CliRun.h"
+#include "support/ProcessTree.h"
 #include "support/SampleImages.h"
 
 #include <QtTest>
@@ -30,18 +31,6 @@ bool WaitForLogLines(const QString& path, int count)
     while (LogLines(path).size() < count && clock.elapsed() < kOrphansLimitMs)
         QTest::qWait(100);
     return LogLines(path).size() >= count;
-}
-
-// The board processes of a gang run: the children of `parent`.
-QList<qint64> ChildrenOf(qint64 parent)
-{
-    QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(parent));
-    QList<qint64> children;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& pid : file.readAll().simplified().split(' '))
-            children << pid.toLongLong();
-    }
-    return children;
 }
 
 QString PortOfProcess(qint64 pid)

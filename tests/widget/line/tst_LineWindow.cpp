@@ -3,6 +3,7 @@
 
 #include "line/LineWindow.h"
 #include "line/PortTile.h"
+#include "support/ProcessTree.h"
 #include "support/SampleImages.h"
 
 #include <QDir>
@@ -35,25 +36,6 @@ QString Total(LineWindow& window, const char* name)
 void Click(LineWindow& window, const char* button)
 {
     QTest::mouseClick(window.findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
-}
-
-// The processes `pid` started (Linux).
-QList<qint64> ChildrenOf(qint64 pid)
-{
-    QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
-    QList<qint64> children;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& word : file.readAll().simplified().split(' '))
-            if (!word.isEmpty())
-                children << word.toLongLong();
-    }
-    return children;
-}
-
-bool ProcessGone(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    return !status.open(QIODevice::ReadOnly) || status.readAll().contains("State:\tZ");
 }
 
 LineSetup SetupFor(const QStringList& ports)
