@@ -2,6 +2,8 @@
 // the result line, a refused identification byte named, and the doctor's serial format.
 
 #include "CliRun.h"
+#include "support/HexLine.h"
+#include "support/TestFiles.h"
 
 #include <QCryptographicHash>
 #include <QJsonArray>
@@ -13,18 +15,6 @@
 using namespace zandor::testing;
 
 namespace {
-
-// One Intel HEX record with its checksum: the two's complement of the sum of its bytes.
-QByteArray HexRecord(int type, int address, const QByteArray& data)
-{
-    QByteArray bytes;
-    bytes.append(char(data.size())).append(char(address >> 8)).append(char(address)).append(char(type)).append(data);
-    int sum = 0;
-    for (char byte : bytes)
-        sum += quint8(byte);
-    bytes.append(char(-sum));
-    return ':' + bytes.toHex().toUpper() + "\r\n";
-}
 
 QByteArray FileSha256(const QString& path)
 {
@@ -54,11 +44,10 @@ void tst_check_and_chips::checkShowsTheImageOfEveryFormat_data()
 {
     // An Intel HEX file: 16 bytes at 2:0100 (segment 2000h, so 20100h), then 3 bytes at 21001h.
     const QString hex = files_.filePath("Appl.h86");
-    QFile file(hex);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(HexRecord(2, 0, QByteArray::fromHex("2000")) + HexRecord(0, 0x0100, QByteArray(16, '\x5A'))
-               + HexRecord(0, 0x1001, QByteArray::fromHex("010203")) + HexRecord(1, 0, {}));
-    file.close();
+    QVERIFY(WriteTestFile(hex, QList<QByteArray>{HexLine(2, 0, QByteArray::fromHex("2000")),
+                                                 HexLine(0, 0x0100, QByteArray(16, '\x5A')),
+                                                 HexLine(0, 0x1001, QByteArray::fromHex("010203")), HexLine(1, 0, {}), {}}
+                                   .join("\r\n")));
 
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("type");

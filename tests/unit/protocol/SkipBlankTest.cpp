@@ -1,4 +1,4 @@
-#include "HexLine.h"
+#include "support/HexLine.h"
 #include "ProtocolFixture.h"
 
 #include "protocol/BlankRecords.h"
