@@ -100,12 +100,14 @@ void tst_check_and_chips::theImageDigestIsTheGangRunsGuard()
     CliRun check({"check", "--json", "Appl.sre"});
     QCOMPARE(check.finish(), 0);
     const QString digest = check.jsonLines().last().value("image_sha256").toString();
-    for (const QString& expected : {digest, QString(64, QLatin1Char('0'))}) {
-        SimulatedTarget sim;
-        QVERIFY2(sim.start(), qPrintable(sim.errorText()));
+    SimulatedTarget sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorText()));
+    for (const QString& expected : {QString(64, QLatin1Char('0')), digest}) {
         CliRun program({"program", "Appl.sre", "--port", sim.devicePath(), "--expect-image", expected, "--json"});
         QCOMPARE(program.finish(), expected == digest ? 0 : 2);
     }
+    sim.stop();
+    QCOMPARE(sim.log().filter(QRegularExpression("^id-sent")).size(), 1);  // the refused run touched nothing
 }
 
 void tst_check_and_chips::theChipThatAnsweredIsReported_data()
