@@ -224,13 +224,11 @@ void tst_next_board::sequencesRefusedBeforeABoardIsTouched()
 
 void tst_next_board::doctorChecksTheModemLines()
 {
+    WiredLine line({});
+    QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
     for (const bool preloaded : {true, false}) {
-        WiredLine line({});
-        QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
-        const QStringList arguments{"--profile", "Bench", "--json", "doctor"};
-        const auto cli = line.startCli(arguments, Store(SequenceKeys()), preloaded);
+        const auto cli = line.startCli({"--profile", "Bench", "--json", "doctor"}, Store(SequenceKeys()), preloaded);
         cli->finish();
-        line.sim.stop();
         QJsonObject modemCheck;
         for (const QJsonValue& check : cli->jsonLines().value(0).value("checks").toArray()) {
             if (check.toObject().value("name").toString() == "modem lines")
