@@ -5,6 +5,7 @@
 #include "line/PortTile.h"
 #include "support/ProcessTree.h"
 #include "support/SampleImages.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QLabel>
@@ -143,9 +144,7 @@ void tst_LineWindow::refusalsBeforeAnythingIsSent()
     QTemporaryDir dir;
     if (file == QLatin1String("MALFORMED")) {
         file = dir.filePath("broken.sre");
-        QFile broken(file);
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("S1 this is no record\n");
+        QVERIFY(WriteTestFile(file, "S1 this is no record\n"));
     }
     LineWindow window(SetupFor(withPort ? QStringList{board.devicePath()} : QStringList{}));
     auto* panelFile = window.findChild<QLineEdit*>("fileEdit");
