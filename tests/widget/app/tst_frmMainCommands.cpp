@@ -211,7 +211,6 @@ private slots:
             {0xD5, "38400,N,8,1",
              {"the identification: the board answered D5h, not as a C167 (C5h): that is a chip with identification "
               "registers, such as the ST10F168: choose that CPU type if this is one"}},
-            {0xA5, "38400,N,8,1", {"the identification: the board answered A5h, not as a C167 (C5h): that is an early C167"}},
             {-1, "57600,E,7,1",
              {"the identification: no answer within 0.2 s. Check, most likely first:",
               "- the board reset into bootstrap mode and the cable on this port",
