@@ -13,6 +13,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
+#include <functional>
 
 namespace zandor::testing {
 
@@ -22,10 +23,31 @@ inline QString CliPath()
     return path.isEmpty() ? QStringLiteral("zandor-cli") : path;
 }
 
+// Every line of `text` as a JSON object; an empty object for a line that is none.
+inline QList<QJsonObject> JsonLines(const QByteArray& text)
+{
+    QList<QJsonObject> lines;
+    for (const QByteArray& line : text.split('\n')) {
+        if (!line.isEmpty())
+            lines << QJsonDocument::fromJson(line).object();
+    }
+    return lines;
+}
+
+// The lines of a board log (--log); none when it cannot be read.
+inline QList<QJsonObject> LogLines(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? JsonLines(file.readAll()) : QList<QJsonObject>{};
+}
+
 class CliRun {
 public:
     // `store`: the contents of the settings store the run finds (the window's Zandor.ini).
-    explicit CliRun(QStringList arguments, const QByteArray& store = {})
+    // `program` runs instead of zandor-cli (a shell around it); `inChild` runs in the child
+    // before it starts (a resource limit).
+    explicit CliRun(QStringList arguments, const QByteArray& store = {}, const QString& program = CliPath(),
+                    const std::function<void()>& inChild = {})
     {
         if (!store.isEmpty() && QDir(config.path()).mkpath(QStringLiteral("Zandor"))) {
             QFile ini(config.filePath(QStringLiteral("Zandor/Zandor.ini")));
@@ -36,7 +58,9 @@ public:
         environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());  // never the user's profiles
         process.setProcessEnvironment(environment);
         process.setWorkingDirectory(SamplesDir());
-        process.start(CliPath(), arguments);
+        if (inChild)
+            process.setChildProcessModifier(inChild);
+        process.start(program, arguments);
     }
 
     // Waits for the end (bounded); the exit code, or -1 when it did not end by itself.
@@ -68,15 +92,7 @@ public:
     }
 
     // Every line of standard output as a JSON object; an empty object for a line that is none.
-    QList<QJsonObject> jsonLines() const
-    {
-        QList<QJsonObject> lines;
-        for (const QByteArray& line : output.split('\n')) {
-            if (!line.isEmpty())
-                lines << QJsonDocument::fromJson(line).object();
-        }
-        return lines;
-    }
+    QList<QJsonObject> jsonLines() const { return JsonLines(output); }
 
     QString errors() { return QString::fromLocal8Bit(process.readAllStandardError()); }
 

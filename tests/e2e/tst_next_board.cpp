@@ -1,10 +1,12 @@
-// A production line whose boards are reset into their bootstrap mode by the host: the
-// reset sequence before every zero byte, the run sequence after each programmed board, and
+// A production line whose boards are reset into their bootstrap mode by the host (reset pin
+// on RTS, boot pin on DTR): the reset sequence before every zero byte, answered only when it
+// left the board in its bootstrap mode, the run sequence after each programmed board, and
 // --next-board telling the loop when the fixture holds a new board. zandor-cli runs with the
 // simulated modem lines preloaded into it alone.
 
 #include "ChildEnvironment.h"
 #include "CliRun.h"
+#include "support/SampleImages.h"
 
 #include <QtTest>
 #include <csignal>
@@ -40,10 +42,11 @@ public:
     {
     }
 
-    std::unique_ptr<CliRun> startCli(const QStringList& arguments, const QByteArray& store)
+    // Not `preloaded`: the pseudo-terminal as it is, without modem lines.
+    std::unique_ptr<CliRun> startCli(const QStringList& arguments, const QByteArray& store, bool preloaded = true)
     {
-        const ChildEnvironment preloaded({
-            {"LD_PRELOAD", qEnvironmentVariable("ZANDOR_MODEMLINES_LIB").toLocal8Bit()},
+        const ChildEnvironment environment(QList<QPair<QByteArray, QByteArray>>{
+            {"LD_PRELOAD", preloaded ? qEnvironmentVariable("ZANDOR_MODEMLINES_LIB").toLocal8Bit() : QByteArray()},
             {"ZANDOR_MODEMLINES_DEVICE", sim.devicePath().toLocal8Bit()},
             {"ZANDOR_MODEMLINES_CHANGES", modemDir.filePath("changes").toLocal8Bit()},
             {"ZANDOR_MODEMLINES_INPUTS", modemDir.filePath("inputs").toLocal8Bit()},
@@ -75,18 +78,55 @@ class tst_next_board : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
+    void resetSequenceDecidesTheBoardsMode_data();
+    void resetSequenceDecidesTheBoardsMode();
     void aBoardLeftInPlaceIsProgrammedOnce();
     void boardsInTurnEachResetThenStarted();
     void sequencesRefusedBeforeABoardIsTouched_data();
     void sequencesRefusedBeforeABoardIsTouched();
     void doctorChecksTheModemLines();
-    void theLinesEventsNameTheirPort();
     void aMissingAdapterIsWaitedForUnderLoop();
 };
 
 void tst_next_board::initTestCase()
 {
     QVERIFY2(QFileInfo::exists(qEnvironmentVariable("ZANDOR_MODEMLINES_LIB")), "ZANDOR_MODEMLINES_LIB names no library");
+}
+
+void tst_next_board::resetSequenceDecidesTheBoardsMode_data()
+{
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("logged");  // a line of the simulator's log
+
+    // The DTR level comes from QSerialPort's own call at open, through the preloaded ioctl;
+    // without a reset pulse the board goes on running its application.
+    QTest::newRow("no sequence") << QByteArray("COMDTREnable=True\n") << 4 << "zero-unheard";
+    QTest::newRow("boot asserted through the pulse") << "ResetSequence=" + kResetOnRts + "\n" << 0 << "reset-pulse";
+    // The chip samples the boot pin as the reset ends: released before that, it starts the application.
+    QTest::newRow("boot released before the pulse ends")
+        << QByteArray("ResetSequence=dtr=on rts=on wait=50 dtr=off wait=10 rts=off wait=100\n") << 4 << "zero-unheard";
+}
+
+void tst_next_board::resetSequenceDecidesTheBoardsMode()
+{
+    QFETCH(QByteArray, keys);
+    QFETCH(int, exitCode);
+    QFETCH(QString, logged);
+    WiredLine line({});
+    QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
+    const auto cli = line.startCli({"--profile", "Bench", "--json", "program", "Appl.sre"}, Store(keys));
+    const int code = cli->finish();
+    line.sim.stop();
+    const QStringList log = line.sim.log();
+    QVERIFY2(code == exitCode, qPrintable(QString::number(code) + " " + cli->output + cli->errors() + log.join(" | ")));
+    QVERIFY2(log.contains(logged), qPrintable(log.join(" | ")));
+    // Every change the host made reached the board; the sequence's steps are among them.
+    QVERIFY2(Count(log, "^lines dtr=1 rts=0") > 0, qPrintable(log.join(" | ")));
+    if (exitCode == 0)
+        QVERIFY(line.sim.memory() == ImageOfSRecordFile("Appl.sre"));
+    else
+        QCOMPARE(Count(log, "^id-sent"), 0);
 }
 
 void tst_next_board::aBoardLeftInPlaceIsProgrammedOnce()
@@ -102,6 +142,13 @@ void tst_next_board::aBoardLeftInPlaceIsProgrammedOnce()
     QTest::qWait(600);
     QCOMPARE(Interrupt(*cli), 0);
     line.sim.stop();
+    // The events zandor-line's tiles take: every one names the port, a wait names what it waits for.
+    const QList<QJsonObject> events = cli->jsonLines();
+    for (const QJsonObject& event : events)
+        QCOMPARE(event.value("port").toString(), line.sim.devicePath());
+    QCOMPARE(events.value(0), (QJsonObject{{"event", "waiting"}, {"for", "board"}, {"board", 1}, {"port", line.sim.devicePath()}}));
+    QCOMPARE(events.value(1), (QJsonObject{{"event", "board_detected"}, {"board", 1}, {"port", line.sim.devicePath()}}));
+    QCOMPARE(events.last().value("event").toString(), QString("result"));
     const QStringList log = line.sim.log();
     QCOMPARE(Count(log, "^id-sent"), 1);
     QCOMPARE(log.filter(QRegularExpression("^lines ")).last(), QString("lines dtr=0 rts=0 running its application"));
@@ -166,9 +213,7 @@ void tst_next_board::sequencesRefusedBeforeABoardIsTouched()
 
     WiredLine line({});
     QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
-    std::unique_ptr<CliRun> cli = preloaded ? line.startCli(arguments, Store(keys))
-                                            : std::make_unique<CliRun>(QStringList{"--port", line.sim.devicePath()} + arguments,
-                                                                       Store(keys));
+    const auto cli = line.startCli(arguments, Store(keys), preloaded);
     const int code = cli->finish();
     const QString errors = cli->errors();
     line.sim.stop();
@@ -179,15 +224,11 @@ void tst_next_board::sequencesRefusedBeforeABoardIsTouched()
 
 void tst_next_board::doctorChecksTheModemLines()
 {
+    WiredLine line({});
+    QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
     for (const bool preloaded : {true, false}) {
-        WiredLine line({});
-        QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
-        const QStringList arguments{"--profile", "Bench", "--json", "doctor"};
-        std::unique_ptr<CliRun> cli = preloaded ? line.startCli(arguments, Store(SequenceKeys()))
-                                                : std::make_unique<CliRun>(QStringList{"--port", line.sim.devicePath()} + arguments,
-                                                                           Store(SequenceKeys()));
+        const auto cli = line.startCli({"--profile", "Bench", "--json", "doctor"}, Store(SequenceKeys()), preloaded);
         cli->finish();
-        line.sim.stop();
         QJsonObject modemCheck;
         for (const QJsonValue& check : cli->jsonLines().value(0).value("checks").toArray()) {
             if (check.toObject().value("name").toString() == "modem lines")
@@ -195,26 +236,6 @@ void tst_next_board::doctorChecksTheModemLines()
         }
         QCOMPARE(modemCheck.value("status").toString(), preloaded ? QString("pass") : QString("fail"));
     }
-}
-
-// The events zandor-line's tiles take: every one names the port, a wait names what it waits for.
-void tst_next_board::theLinesEventsNameTheirPort()
-{
-    WiredLine line({});
-    QVERIFY2(line.sim.start(), qPrintable(line.sim.errorText()));
-    auto cli = line.startCli({"--profile", "Bench", "--json", "--wait", "5", "program", "Appl.sre"}, Store(SequenceKeys()));
-    QCOMPARE(cli->finish(), 0);
-    line.sim.stop();
-    const QList<QJsonObject> events = cli->jsonLines();
-    QVERIFY(!events.isEmpty());
-    QStringList kinds;
-    for (const QJsonObject& event : events) {
-        QCOMPARE(event.value("port").toString(), line.sim.devicePath());
-        kinds << event.value("event").toString();
-    }
-    QCOMPARE(events.first(), (QJsonObject{{"event", "waiting"}, {"for", "board"}, {"board", 1}, {"port", line.sim.devicePath()}}));
-    QCOMPARE(events.at(1), (QJsonObject{{"event", "board_detected"}, {"board", 1}, {"port", line.sim.devicePath()}}));
-    QCOMPARE(kinds.last(), QString("result"));
 }
 
 void tst_next_board::aMissingAdapterIsWaitedForUnderLoop()

@@ -7,6 +7,7 @@
 #include "platform/QtSettingsStore.h"
 #include "profiles/ProfileData.h"
 #include "profiles/ProfileStore.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -34,12 +35,6 @@ QTemporaryDir& InputFolders()
     return folders;
 }
 int gInputNumber = 0;
-
-bool WriteFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The first profile the file lists besides "Default", else "Default": one profile per input
 // keeps an input fast, as every lookup in the store walks all keys of the file.
@@ -98,7 +93,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString folder = InputFolders().filePath(QString::number(++gInputNumber));
     Require(QDir().mkpath(folder), "the input's folder can be made");
     const QString iniPath = folder + QLatin1Char('/') + kIniName;
-    Require(WriteFile(iniPath, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))),
+    Require(zandor::testing::WriteTestFile(iniPath, QByteArray(reinterpret_cast<const char*>(data), qsizetype(size))),
             "the input can be written as the settings file");
     RunProgramStart(iniPath);
     QDir(folder).removeRecursively();

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <fcntl.h>
-#include <termios.h>
 #include <unistd.h>
 
 using namespace zandor::platform;
@@ -51,27 +50,4 @@ TEST(ModemLines, APseudoTerminalHasNoModemLinesAndEveryCallSaysSoNamingTheDevice
     DescriptorModemLines closed(-1, QStringLiteral("/dev/ttyUSB9"));
     EXPECT_FALSE(closed.setDtr(true, &gone));
     EXPECT_TRUE(gone.contains(QLatin1String("gone away"))) << gone.toStdString();
-}
-
-TEST(ModemLines, HangUpOnCloseIsClearedAndStaysClearedForTheNextOpen)
-{
-    PseudoTerminal pty;
-    ASSERT_GE(pty.slave, 0);
-    termios settings;
-    ASSERT_EQ(::tcgetattr(pty.slave, &settings), 0);
-    settings.c_cflag |= HUPCL;
-    ASSERT_EQ(::tcsetattr(pty.slave, TCSANOW, &settings), 0);
-    ASSERT_EQ(HangUpOnClose(pty.slave), true);
-
-    QString reason;
-    EXPECT_TRUE(ClearHangUpOnClose(pty.slave, QStringLiteral("pty"), &reason)) << reason.toStdString();
-    EXPECT_EQ(HangUpOnClose(pty.slave), false);
-    const int again = ::open(::ptsname(pty.master), O_RDWR | O_NOCTTY);
-    ASSERT_GE(again, 0);
-    EXPECT_EQ(HangUpOnClose(again), false);
-    ::close(again);
-
-    EXPECT_FALSE(ClearHangUpOnClose(-1, QStringLiteral("/dev/ttyUSB9"), &reason));
-    EXPECT_TRUE(reason.contains(QLatin1String("/dev/ttyUSB9")));
-    EXPECT_EQ(HangUpOnClose(-1), std::nullopt);
 }

@@ -1,4 +1,5 @@
 #include "platform/SerialCounterFile.h"
+#include "support/TestFiles.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -11,23 +12,8 @@
 
 using zandor::platform::PeekSerialNumber;
 using zandor::platform::TakeSerialNumber;
-
-namespace {
-
-QByteArray Contents(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void Write(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-}  // namespace
+using zandor::testing::ReadTestFile;
+using zandor::testing::WriteTestFile;
 
 // Each taker opens the file for itself, as gang boards and separate programs do; the
 // file is replaced by a rename after every take, so takers that waited on the old file
@@ -62,7 +48,7 @@ TEST(SerialCounterFile, ConcurrentTakersNeverGetTheSameNumber)
     ASSERT_EQ(all.size(), std::size_t(kTakers * kTakesEach));  // no number twice
     EXPECT_EQ(*all.begin(), kStart);
     EXPECT_EQ(*all.rbegin(), kStart + kStep * (kTakers * kTakesEach - 1));  // and none skipped
-    EXPECT_EQ(Contents(path), QByteArray::number(qulonglong(kStart + kStep * kTakers * kTakesEach)) + '\n');
+    EXPECT_EQ(ReadTestFile(path), QByteArray::number(qulonglong(kStart + kStep * kTakers * kTakesEach)) + '\n');
     EXPECT_FALSE(QFile::exists(path + QStringLiteral(".tmp")));
 }
 
@@ -75,9 +61,9 @@ TEST(SerialCounterFile, RestartContinuesFromTheFileAndIgnoresTheStart)
     EXPECT_EQ(TakeSerialNumber(path, 500, 1), 500u);
     EXPECT_EQ(TakeSerialNumber(path, 1, 1), 501u);  // a later run's start does not rewind the line
     EXPECT_EQ(PeekSerialNumber(path, 1), 502u);
-    Write(path, "  77\r\n");  // edited by hand
+    ASSERT_TRUE(WriteTestFile(path, "  77\r\n"));  // edited by hand
     EXPECT_EQ(TakeSerialNumber(path, 1, 10), 77u);
-    EXPECT_EQ(Contents(path), QByteArray("87\n"));
+    EXPECT_EQ(ReadTestFile(path), QByteArray("87\n"));
 }
 
 TEST(SerialCounterFile, WhatIsNotANumberOrWouldOverflowIsRefusedAndLeftAlone)
@@ -86,13 +72,13 @@ TEST(SerialCounterFile, WhatIsNotANumberOrWouldOverflowIsRefusedAndLeftAlone)
     const QString path = dir.filePath(QStringLiteral("serial.txt"));
     for (const QByteArray& bad : {QByteArray("12a\n"), QByteArray("-5"), QByteArray(" \n"), QByteArray("1 2"),
                                   QByteArray("18446744073709551616"), QByteArray(100, '1')}) {
-        Write(path, bad);
+        ASSERT_TRUE(WriteTestFile(path, bad));
         QString fault;
         EXPECT_FALSE(TakeSerialNumber(path, 1, 1, &fault)) << bad.constData();
         EXPECT_TRUE(fault.contains(path)) << fault.toStdString();
-        EXPECT_EQ(Contents(path), bad);
+        EXPECT_EQ(ReadTestFile(path), bad);
     }
-    Write(path, "18446744073709551614");
+    ASSERT_TRUE(WriteTestFile(path, "18446744073709551614"));
     QString fault;
     EXPECT_FALSE(TakeSerialNumber(path, 1, 2, &fault));
     EXPECT_TRUE(fault.contains(QLatin1String("largest"))) << fault.toStdString();

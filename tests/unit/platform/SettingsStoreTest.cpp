@@ -217,8 +217,7 @@ TEST_F(SettingsStoreTest, UnwritableStoreReportsOnceAndKeepsValuesForThisRun)
 {
     // Permissions do not stop root: use a path below a regular file, a folder, and a FIFO
     // (which is never opened: that would wait for a writer).
-    QFile blocker(dir_.filePath("blocker"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(WriteTestFile(dir_.filePath("blocker")));
     ASSERT_TRUE(QDir().mkpath(ini()));
     const QString fifo = dir_.filePath("fifo.ini");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);

@@ -42,20 +42,15 @@ TEST(FailureTextTest, ARefusedIdentificationByteIsNamedWithWhatToTry)
         const char* processor;
         const char* text;
     } cases[] = {
-        {0xD5, "C167",
-         "identify: the board answered D5h, not as a C167 (C5h): that is a chip with identification registers, "
-         "such as the ST10F168: choose that CPU type if this is one"},
+        // D5h for a C167: tst_check_and_chips and the window's Reset test; each byte's meaning:
+        // ChipIdentificationTest.
         {0xC5, "ST10F168",
          "identify: the board answered C5h, not as a ST10F168 (D5h): that is a C167 derivative such as the C167CR: "
          "choose the CPU type C167 if this is one"},
-        {0xA5, "C167", "identify: the board answered A5h, not as a C167 (C5h): that is an early C167"},
         // Our own zero byte back: an echoing adapter, not a chip.
         {0x00, "C167",
          "identify: the board answered 00h, not as a C167 (C5h): that is our own zero byte coming back: the adapter "
          "echoes what it sends (a half-duplex one); use one that does not"},
-        {0x7F, "C167",
-         "identify: the board answered 7Fh, not as a C167 (C5h): that is not a bootstrap identification byte: "
-         "check the baud rate"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.byte);
@@ -64,28 +59,10 @@ TEST(FailureTextTest, ARefusedIdentificationByteIsNamedWithWhatToTry)
     }
 }
 
-TEST(FailureTextTest, NoBoardListsWhatToCheckNamingAFormatOtherThan8N1)
+// The checklist itself, with and without the format item: the window's Reset test and
+// tst_check_and_chips. Another program on the port takes the replies: that alone is said.
+TEST(FailureTextTest, NoBoardOnAPortAnotherProgramHoldsNamesThatProgram)
 {
-    const struct {
-        const char* settings;
-        bool formatNamed;
-    } cases[] = {
-        {"38400,N,8,1", false}, {"38400,n,8,2", false}, {"9600,E,8,1", true},
-        {"9600,N,7,1", true},   {"9600,O,7,2", true},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.settings);
-        const QStringList checks = NoBoardChecklist(Profile(c.settings));
-        ASSERT_EQ(checks.size(), c.formatNamed ? 4 : 3);
-        EXPECT_TRUE(checks.first().contains("bootstrap mode"));  // the most likely first
-        EXPECT_EQ(checks[1].contains("serial format"), c.formatNamed);
-        EXPECT_TRUE(checks[c.formatNamed ? 2 : 1].contains("try 19200 or 9600"));
-        EXPECT_TRUE(checks.last().contains("00h is our own zero byte"));
-        const QString text = FailureText(Identification(Outcome::NoTarget), Profile(c.settings));
-        EXPECT_TRUE(text.startsWith("identify: no answer within 0.2 s: check, most likely first: " + checks.first()))
-            << qPrintable(text);
-    }
-    // Another program on the port takes the replies: that alone is said.
     FailureContext held;
     held.portHolders = {"cat (pid 4711)"};
     EXPECT_EQ(FailureText(Identification(Outcome::NoTarget), Profile("9600,E,7,1"), held),
@@ -123,18 +100,6 @@ TEST(FailureTextTest, TheWindowFramesTheStepItsOwnWayWithTheSameReason)
         EXPECT_EQ(FailureText(download), QString::fromUtf8(c.commandLine));
         EXPECT_EQ(FailureText(download, window), QString::fromUtf8(c.inWindow));
     }
-    // The window's tooltip takes the checklist one item a line.
-    const QString silent = FailureText(Identification(Outcome::NoTarget), Profile("38400,N,8,1"), window);
-    EXPECT_TRUE(silent.startsWith("the identification: no answer within 0.2 s. Check, most likely first:\n- the board"))
-        << qPrintable(silent);
-    EXPECT_EQ(silent.count('\n'), 3);
-}
-
-TEST(FailureTextTest, TheAnsweredChipIsItsByteAndMeaning)
-{
-    EXPECT_EQ(AnsweredChipText(0xC5), "C5h (a C167 derivative such as the C167CR)");
-    EXPECT_EQ(ChipByteText(0x0D), "0D");
-    EXPECT_EQ(ChipText(Profile("38400,N,8,1", "ST10F168")), "ST10F168 (D5h)");
 }
 
 TEST(SerialFormatTest, OnlyEightDataBitsWithoutParitySuitTheBootstrapLoader)

@@ -37,14 +37,6 @@ TEST(ImageCheckTest, RangesThatLeaveAWordHalfGivenAreWarnedOf)
     }
 }
 
-TEST(ImageCheckTest, EveryFileTypeHasItsName)
-{
-    EXPECT_EQ(FileTypeName(kSRecordFileType), "S-record");
-    EXPECT_EQ(FileTypeName(kBinaryFileType), "binary");
-    EXPECT_EQ(FileTypeName(kIntelHexFileType), "Intel HEX");
-    EXPECT_EQ(FileTypeName(0), "");
-}
-
 TEST(ImageCheckTest, TheImageDigestFollowsAddressesNotOnlyBytes)
 {
     ApplicationImage a;

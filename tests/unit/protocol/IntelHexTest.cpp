@@ -1,4 +1,4 @@
-#include "HexLine.h"
+#include "support/HexLine.h"
 #include "protocol/ApplicationImage.h"
 #include "protocol/IntelHexCodec.h"
 #include "protocol/ReplyCodes.h"

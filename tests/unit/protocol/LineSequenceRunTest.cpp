@@ -24,6 +24,7 @@ public:
 
 }  // namespace
 
+// A line the port cannot set and a stop during a wait: ResetSequenceTest, through the identification.
 TEST(LineSequenceRun, LinesChangeInOrderAndEachWaitLastsItsTimeHoweverEventsFall)
 {
     EarlyPump pump;  // clock starts at 1000 ms
@@ -35,32 +36,4 @@ TEST(LineSequenceRun, LinesChangeInOrderAndEachWaitLastsItsTimeHoweverEventsFall
     EXPECT_EQ(lines.changes, QStringList({"1000 dtr=1", "1000 rts=1", "1050 rts=0", "1150 dtr=0"}));
     EXPECT_EQ(pump.calls, 8 + 15);   // 50 ms and 100 ms in waits of 7 ms at most; wait=0 never waits
     EXPECT_LE(pump.longest, 100);   // never asked to sleep past the wait's end
-}
-
-TEST(LineSequenceRun, APortWithoutTheLineStopsTheSequenceNamingTheStep)
-{
-    zandor::testing::FakeEventPump pump;
-    RecordingModemLines lines(pump);
-    lines.refused = QStringLiteral("rts");
-    const auto outcome = protocol::RunLineSequence(
-        *profiles::ParseLineSequence(QStringLiteral("dtr=on wait=20 rts=on wait=50 dtr=off")), lines, pump);
-    EXPECT_EQ(outcome.result, protocol::LineSequenceOutcome::Result::LineFailed);
-    EXPECT_EQ(outcome.stepsDone, 2);
-    EXPECT_TRUE(outcome.reason.contains(QLatin1String("\"rts=on\"")) &&
-                outcome.reason.contains(QLatin1String("no modem lines")))
-        << outcome.reason.toStdString();
-    EXPECT_EQ(lines.changes, QStringList({"1000 dtr=1"}));  // nothing after the failed step
-}
-
-TEST(LineSequenceRun, AStopDuringAWaitEndsTheSequenceBeforeTheNextLineChange)
-{
-    EarlyPump pump;
-    RecordingModemLines lines(pump);
-    const auto outcome =
-        protocol::RunLineSequence(*profiles::ParseLineSequence(QStringLiteral("rts=on wait=10000 rts=off")), lines,
-                                  pump, [&] { return pump.nowMilliseconds() >= 1020; });
-    EXPECT_EQ(outcome.result, protocol::LineSequenceOutcome::Result::Interrupted);
-    EXPECT_EQ(outcome.stepsDone, 1);
-    EXPECT_EQ(pump.calls, 3);
-    EXPECT_EQ(lines.changes, QStringList({"1000 rts=1"}));
 }

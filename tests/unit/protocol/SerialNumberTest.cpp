@@ -1,25 +1,11 @@
-#include "protocol/ReplyCodes.h"
-#include "protocol/SRecordCodec.h"
+#include "ProtocolFixture.h"
 #include "protocol/SerialNumberFormat.h"
-
-#include <gtest/gtest.h>
-
-using namespace zandor::protocol;
 
 namespace {
 
-// An S2 record of `data` at `address`, its checksum worked out here from the record's bytes.
 QByteArray S2(std::uint32_t address, const QByteArray& data)
 {
-    QByteArray body;
-    body.append(char(3 + data.size() + 1));
-    body.append(char(address >> 16)).append(char(address >> 8)).append(char(address));
-    body.append(data);
-    unsigned sum = 0;
-    for (char byte : body)
-        sum += std::uint8_t(byte);
-    body.append(char(0xFF - sum % 256));
-    return "S2" + body.toHex().toUpper() + "\r\n";
+    return SLine('2', QByteArray::number(address, 16).rightJustified(6, '0'), data) + "\r\n";
 }
 
 const QByteArray kFree(4, '\xFF');

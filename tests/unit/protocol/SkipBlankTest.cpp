@@ -1,6 +1,7 @@
-#include "HexLine.h"
+#include "support/HexLine.h"
 #include "ProtocolFixture.h"
 
+#include "protocol/BlankRecords.h"
 #include "protocol/ProgrammingRun.h"
 
 namespace {
@@ -42,13 +43,13 @@ TEST_F(SkipBlankTest, OnlyDataRecordsOfErasedBytesStayOffTheLine)
         QStringList skipped;  // the records skipping leaves off
     };
     const Case cases[] = {
-        {"S-records: header and terminator of FFh go out",
+        {"S-records: header, terminator and an address without data go out",
          "Appl.sre",
          QList<QByteArray>{SLine('0', "FFFF", "\xFF\xFF"), SLine('1', "1000", Bytes({1, 2})), SLine('1', "1002", ff4),
-                           SLine('2', "012000", ff4), SLine('3', "00013000", Bytes({0xFF, 0xFE})),
+                           SLine('1', "FFFF", ""), SLine('2', "012000", ff4), SLine('3', "00013000", Bytes({0xFF, 0xFE})),
                            SLine('5', "0005", ""), SLine('9', "FFFF", "")}
                  .join("\r\n"),
-         {"S0 FFFF", "S1 1000", "S1 1002", "S2 012000", "S3 00013000", "S5 0005", "S9 FFFF"},
+         {"S0 FFFF", "S1 1000", "S1 1002", "S1 FFFF", "S2 012000", "S3 00013000", "S5 0005", "S9 FFFF"},
          {"S1 1002", "S2 012000"}},
         {"binary: 64-byte chunks, the erased ones skipped",
          "Appl.bin",
@@ -142,4 +143,7 @@ TEST_F(SkipBlankTest, TheDataFlashIsRefusedBeforeAnythingIsSent)
     // Without skipping, the same image goes out whole.
     EXPECT_EQ(SendApplication(skipping, *load.image, profiles::DataFlashMemory), Outcome::Done);
     EXPECT_EQ(port.writes().size(), 2);
+    // Only the memories erased before programming take skipping.
+    EXPECT_TRUE(MemoryTakesBlankSkipping(profiles::CpuFlashMemory) && MemoryTakesBlankSkipping(profiles::ExternalFlashMemory));
+    EXPECT_FALSE(MemoryTakesBlankSkipping(profiles::DS1994Memory));
 }

@@ -16,17 +16,6 @@ std::string EraseCommand(int bank)
     return std::string("SE") + char(count) + '\0' + char(bank) + char(255 - (count + bank) % 256) + '\n';
 }
 
-// An S3 record storing `value` at `address`.
-std::string ByteRecord(std::uint32_t address, std::uint8_t value)
-{
-    std::string body = {char(6), char(address >> 24), char(address >> 16), char(address >> 8), char(address),
-                        char(value)};
-    unsigned sum = 0;
-    for (char byte : body)
-        sum += std::uint8_t(byte);
-    return "S3" + body + char(255 - sum % 256);
-}
-
 TEST(FlashBanks, EachLoaderErasesItsMemorysBanks)
 {
     struct Case {
@@ -72,18 +61,14 @@ TEST(BoardErase, AnErasedBankReadsFFhUntilProgrammedAndTheDumpShowsIt)
         SimOptions options;
         if (c.refuseErase)
             options.refusals.push_back({Refusal::Where::Erase, 2, '!'});
-        FakeBoardLine line;
-        EventLog log;
-        Board board(options, line, log);
-        const std::string host = std::string(1, '\0') + std::string(32, '\0') + TaggedLoaderImage(c.loaderTag)
-                                 + ByteRecord(0x10000, 0x11) + EraseCommand(2) + ByteRecord(0x10001, 0x22);
-        for (char byte : host)
-            board.feed(std::uint8_t(byte));
-        EXPECT_EQ(line.sent, c.refuseErase ? "\xC5**!*" : "\xC5****");
-        EXPECT_EQ(board.memory().size(), c.memoryBytes);
-        EXPECT_EQ(board.memory().at(0x10000), c.at10000);
-        EXPECT_EQ(board.memory().at(0x10001), 0x22);
-        const std::string dump = FormatMemoryDump(board.memory());
+        TestBoard t(options);
+        t.feed(BootBytes(32, c.loaderTag) + ByteRecord(0x10000, 0x11) + EraseCommand(2) + ByteRecord(0x10001, 0x22));
+        EXPECT_EQ(t.line.sent, c.refuseErase ? "\xC5**!*" : "\xC5****");
+        const auto& memory = t.board.memory();
+        EXPECT_EQ(memory.size(), c.memoryBytes);
+        EXPECT_EQ(memory.at(0x10000), c.at10000);
+        EXPECT_EQ(memory.at(0x10001), 0x22);
+        const std::string dump = FormatMemoryDump(memory);
         const std::string head = c.at10000 == 0xFF ? "00010000 FF22FFFF" : "00010000 1122\n";
         EXPECT_EQ(dump.substr(0, head.size()), head);
     }

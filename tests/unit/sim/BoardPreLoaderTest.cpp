@@ -12,8 +12,7 @@ namespace {
 TEST(BoardPreLoaderTest, OnlyAPreLoaderOf32BytesBringsUpTheLoader)
 {
     const std::string id = "\xC5";
-    // An S3 record storing 77h at 00010000h (checksum FFh less 7Eh).
-    const std::string record("S3\x06\x00\x01\x00\x00\x77\x81", 9);
+    const std::string record = ByteRecord(0x10000, 0x77);
     const struct {
         int preLoaderBytes;
         std::string replies;
@@ -25,16 +24,10 @@ TEST(BoardPreLoaderTest, OnlyAPreLoaderOf32BytesBringsUpTheLoader)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.preLoaderBytes);
-        SimOptions options;
-        FakeBoardLine line;
-        EventLog log;
-        Board board(options, line, log);
-        const std::string bytes = std::string(1, '\0') + std::string(std::size_t(c.preLoaderBytes), '\x11')
-            + TaggedLoaderImage() + record + record;
-        for (char byte : bytes)
-            board.feed(static_cast<std::uint8_t>(byte));
-        EXPECT_EQ(line.sent, c.replies);
-        EXPECT_EQ(board.memory().size(), c.memoryBytes);
+        TestBoard t;
+        t.feed(BootBytes(c.preLoaderBytes) + record + record);
+        EXPECT_EQ(t.line.sent, c.replies);
+        EXPECT_EQ(t.board.memory().size(), c.memoryBytes);
     }
 }
 

@@ -15,11 +15,8 @@ using Step = std::variant<std::string, Quiet>;  // bytes from the host, or quiet
 
 const std::string kZero(1, '\0');
 const std::string kId = "\xC5";
-// Bootstrap: the zero byte, the pre-loader, then the loader image.
-const std::string kBoot = kZero + std::string(32, '\0') + TaggedLoaderImage();
-// An S3 record storing one byte 77h at 00010000h; its checksum is FFh less the sum of the
-// count, address and data bytes (7Eh).
-const std::string kRecord("S3\x06\x00\x01\x00\x00\x77\x81", 9);
+const std::string kBoot = BootBytes();
+const std::string kRecord = ByteRecord(0x10000, 0x77);
 
 struct Case {
     const char* name;
@@ -50,21 +47,18 @@ TEST(BoardQuietLineTest, ZeroByteAfterADownloadAndTheNextBoard)
         SimOptions options;
         options.rearmMs = c.rearmMs;
         options.noReset = c.noReset;
-        FakeBoardLine line;
-        EventLog log;
-        Board board(options, line, log);
+        TestBoard t(options);
         for (const Step& step : c.steps) {
             if (const auto* bytes = std::get_if<std::string>(&step)) {
-                for (char byte : *bytes)
-                    board.feed(static_cast<std::uint8_t>(byte));
+                t.feed(*bytes);
             } else {
-                line.clockMs += std::get<Quiet>(step).ms;
-                board.checkQuiet();
+                t.line.clockMs += std::get<Quiet>(step).ms;
+                t.board.checkQuiet();
             }
         }
-        EXPECT_EQ(line.sent, c.replies);
-        EXPECT_EQ(board.boardNumber(), c.board);
-        EXPECT_EQ(board.memory().size(), c.memoryBytes);
+        EXPECT_EQ(t.line.sent, c.replies);
+        EXPECT_EQ(t.board.boardNumber(), c.board);
+        EXPECT_EQ(t.board.memory().size(), c.memoryBytes);
     }
 }
 
@@ -73,15 +67,11 @@ TEST(BoardQuietLineTest, SwapTakesTheProgrammedBoardOutThenFitsTheNextUntilTheFi
     SimOptions options;
     options.swapMs = 500;
     options.boards = 2;
-    FakeBoardLine line;
-    EventLog log;
-    Board board(options, line, log);
-    const auto feed = [&](const std::string& bytes) {
-        for (char byte : bytes)
-            board.feed(static_cast<std::uint8_t>(byte));
-    };
+    TestBoard t(options);
+    Board& board = t.board;
+    const auto feed = [&](const std::string& bytes) { t.feed(bytes); };
     const auto quiet = [&](int ms) {
-        line.clockMs += ms;
+        t.line.clockMs += ms;
         board.checkQuiet();
     };
     feed(kBoot);
@@ -104,22 +94,18 @@ TEST(BoardQuietLineTest, SwapTakesTheProgrammedBoardOutThenFitsTheNextUntilTheFi
     quiet(60000);
     EXPECT_FALSE(board.present());  // two boards in all
     EXPECT_EQ(board.boardNumber(), 2);
-    EXPECT_EQ(line.sent, kId + "**" + kId + "**");
+    EXPECT_EQ(t.line.sent, kId + "**" + kId + "**");
 }
 
 TEST(BoardQuietLineTest, AResetPulseRestartsTheBootstrapModeAndKeepsTheFlash)
 {
-    SimOptions options;
-    FakeBoardLine line;
-    EventLog log;
-    Board board(options, line, log);
-    for (char byte : kBoot + kRecord)
-        board.feed(static_cast<std::uint8_t>(byte));
-    board.restart();
-    board.feed(0);
-    EXPECT_EQ(line.sent, kId + "**" + kId);
-    EXPECT_EQ(board.memory().size(), 1u);
-    EXPECT_EQ(board.boardNumber(), 1);
+    TestBoard t;
+    t.feed(kBoot + kRecord);
+    t.board.restart();
+    t.feed(kZero);
+    EXPECT_EQ(t.line.sent, kId + "**" + kId);
+    EXPECT_EQ(t.board.memory().size(), 1u);
+    EXPECT_EQ(t.board.boardNumber(), 1);
 }
 
 }  // namespace

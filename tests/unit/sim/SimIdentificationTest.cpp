@@ -20,11 +20,9 @@ TEST(SimIdentificationTest, TheBoardAnswersEveryIdentificationByteOfTheTable)
         SimOptions options;
         std::string error;
         ASSERT_TRUE(ParseOptions(3, argv, options, error)) << error;
-        FakeBoardLine line;
-        EventLog log;
-        Board board(options, line, log);
-        board.feed(kBootstrapRequest);
-        EXPECT_EQ(line.sent, std::string(1, static_cast<char>(row.byte)));
+        TestBoard t(options);
+        t.feed(std::string(1, char(kBootstrapRequest)));
+        EXPECT_EQ(t.line.sent, std::string(1, static_cast<char>(row.byte)));
     }
 }
 

@@ -8,6 +8,7 @@
 #include "platform/QtSettingsStore.h"
 #include "support/FakeEventPump.h"
 #include "support/FakeSerialPort.h"
+#include "support/SimulatedTarget.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -43,6 +44,14 @@ public:
 
     // The profile's relative file names then resolve in the harness's folder.
     void enterFolder() { QDir::setCurrent(dir.path()); }
+    // Copies the sample loaders and images into the harness's folder and enters it.
+    void enterFolderWithSamples()
+    {
+        const QDir samples(SamplesDir());
+        for (const QString& name : samples.entryList({"*.sre", "*.bin"}, QDir::Files))
+            QFile::copy(samples.filePath(name), dir.filePath(name));
+        enterFolder();
+    }
     app::frmMain& start(const QString& commandLine = QString())
     {
         window = std::make_unique<app::frmMain>(store, *port_, *pump_, commandLine);

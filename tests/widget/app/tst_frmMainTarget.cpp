@@ -43,10 +43,7 @@ private slots:
         platform::QtSerialPort port([&](int) { return sim.devicePath(); });
         platform::QtEventPump pump;
         testing::MainWindowHarness h(&port, &pump);
-        const QDir samples(testing::SamplesDir());
-        for (const QString& name : samples.entryList({"*.sre", "*.bin"}, QDir::Files))
-            QVERIFY(QFile::copy(samples.filePath(name), h.dir.filePath(name)));
-        h.enterFolder();
+        h.enterFolderWithSamples();
         h.start();
         QVERIFY2(h.boxes.isEmpty(), qPrintable(h.boxTexts().join(" | ")));
 

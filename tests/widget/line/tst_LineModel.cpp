@@ -155,10 +155,6 @@ void tst_LineModel::eventsToTileState_data()
 {"event":"waiting","for":"adapter","message":"port /dev/ttyUSB0: does not exist"}
 {"event":"board_detected","board":3})")
         << TileState::Identifying << "Identifying" << 1 << 1;
-    QTest::newRow("next board detected")
-        << QByteArray(R"({"event":"waiting","for":"board"}
-{"event":"board_detected","board":2})")
-        << TileState::Identifying << "Identifying" << 0 << 0;
     QTest::newRow("stopped between loop boards")
         << QByteArray(R"({"event":"board","board":1,"exit_code":7,"seconds":1,"message":"record 5 refused"}
 {"event":"waiting","for":"board"}

@@ -1,9 +1,11 @@
 // The production line window driving zandor-cli against simulated boards: tiles, totals,
-// Stop, a port with no adapter, and refusals before anything is sent.
+// a port with no adapter, Stop, and refusals before anything is sent.
 
 #include "line/LineWindow.h"
 #include "line/PortTile.h"
+#include "support/ProcessTree.h"
 #include "support/SampleImages.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QLabel>
@@ -37,25 +39,6 @@ void Click(LineWindow& window, const char* button)
     QTest::mouseClick(window.findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
 }
 
-// The processes `pid` started (Linux).
-QList<qint64> ChildrenOf(qint64 pid)
-{
-    QFile file(QStringLiteral("/proc/%1/task/%1/children").arg(pid));
-    QList<qint64> children;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& word : file.readAll().simplified().split(' '))
-            if (!word.isEmpty())
-                children << word.toLongLong();
-    }
-    return children;
-}
-
-bool ProcessGone(qint64 pid)
-{
-    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
-    return !status.open(QIODevice::ReadOnly) || status.readAll().contains("State:\tZ");
-}
-
 LineSetup SetupFor(const QStringList& ports)
 {
     LineSetup setup;
@@ -70,9 +53,8 @@ class tst_LineWindow : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
-    void threeBoardsOneRefusingARecord();
+    void threeBoardsOneRefusingARecordAndAPortWithoutAdapter();
     void stopEndsEveryBoardProcess();
-    void aPortWithoutAdapterSaysSo();
     void refusalsBeforeAnythingIsSent_data();
     void refusalsBeforeAnythingIsSent();
 
@@ -86,12 +68,13 @@ void tst_LineWindow::initTestCase()
     QVERIFY(QDir::setCurrent(SamplesDir()));  // the profile's loaders are found by relative names
 }
 
-void tst_LineWindow::threeBoardsOneRefusingARecord()
+void tst_LineWindow::threeBoardsOneRefusingARecordAndAPortWithoutAdapter()
 {
     SimulatedTarget good1, bad({"--refuse", "?@record:5"}), good2;
     for (SimulatedTarget* sim : {&good1, &bad, &good2})
         QVERIFY2(sim->start(), qPrintable(sim->errorText()));
-    LineWindow window(SetupFor({good1.devicePath(), bad.devicePath(), good2.devicePath()}));
+    QTemporaryDir gone;
+    LineWindow window(SetupFor({good1.devicePath(), bad.devicePath(), good2.devicePath(), gone.filePath("ttyUSB7")}));
     window.show();
     Click(window, "startButton");
     QVERIFY(window.running());
@@ -103,7 +86,9 @@ void tst_LineWindow::threeBoardsOneRefusingARecord()
     QVERIFY2(TileText(window, 2, "tileDetail").contains(QStringLiteral("record 5")),
              qPrintable(TileText(window, 2, "tileDetail")));
     QCOMPARE(TileText(window, 2, "tileCounts"), QStringLiteral("done 0    failed 1"));
-    QCOMPARE(Total(window, "totalBoards"), QStringLiteral("3"));
+    QCOMPARE(TileText(window, 4, "tileState"), QStringLiteral("No adapter"));
+    QVERIFY2(TileText(window, 4, "tileDetail").contains("does not exist"), qPrintable(TileText(window, 4, "tileDetail")));
+    QCOMPARE(Total(window, "totalBoards"), QStringLiteral("3"));  // no board was there to fail on port 4
     QCOMPARE(Total(window, "totalPassed"), QStringLiteral("2"));
     QCOMPARE(Total(window, "totalFailed"), QStringLiteral("1"));
     QCOMPARE(Total(window, "totalYield"), QStringLiteral("67 %"));
@@ -135,21 +120,6 @@ void tst_LineWindow::stopEndsEveryBoardProcess()
     QCOMPARE(Total(window, "totalPassed"), QStringLiteral("0"));
 }
 
-void tst_LineWindow::aPortWithoutAdapterSaysSo()
-{
-    SimulatedTarget board;
-    QVERIFY2(board.start(), qPrintable(board.errorText()));
-    QTemporaryDir gone;
-    LineWindow window(SetupFor({board.devicePath(), gone.filePath("ttyUSB7")}));
-    window.show();
-    Click(window, "startButton");
-    QTRY_VERIFY_WITH_TIMEOUT(!window.running(), kRunLimitMs);
-    QCOMPARE(TileText(window, 1, "tileState"), QStringLiteral("Done"));
-    QCOMPARE(TileText(window, 2, "tileState"), QStringLiteral("No adapter"));
-    QVERIFY2(TileText(window, 2, "tileDetail").contains("does not exist"), qPrintable(TileText(window, 2, "tileDetail")));
-    QCOMPARE(Total(window, "totalBoards"), QStringLiteral("1"));  // no board was there to fail
-}
-
 void tst_LineWindow::refusalsBeforeAnythingIsSent_data()
 {
     QTest::addColumn<QString>("file");
@@ -174,9 +144,7 @@ void tst_LineWindow::refusalsBeforeAnythingIsSent()
     QTemporaryDir dir;
     if (file == QLatin1String("MALFORMED")) {
         file = dir.filePath("broken.sre");
-        QFile broken(file);
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("S1 this is no record\n");
+        QVERIFY(WriteTestFile(file, "S1 this is no record\n"));
     }
     LineWindow window(SetupFor(withPort ? QStringList{board.devicePath()} : QStringList{}));
     auto* panelFile = window.findChild<QLineEdit*>("fileEdit");
