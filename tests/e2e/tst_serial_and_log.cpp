@@ -54,18 +54,6 @@ quint32 SerialOn(const SimulatedTarget& sim)
     return number;
 }
 
-QList<QJsonObject> LogLines(const QString& path)
-{
-    QFile file(path);
-    QList<QJsonObject> lines;
-    if (file.open(QIODevice::ReadOnly)) {
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            if (!line.isEmpty())
-                lines << QJsonDocument::fromJson(line).object();
-        }
-    }
-    return lines;
-}
 
 bool NothingSent(const SimulatedTarget& sim) { return sim.log().filter(QRegularExpression("^id-sent")).isEmpty(); }
 bool Erased(const SimulatedTarget& sim) { return !sim.log().filter(QRegularExpression("^erase ")).isEmpty(); }
