@@ -56,57 +56,6 @@ TEST(RunLog, AWriterWaitsForTheLockBeforeItAppends)
     EXPECT_EQ(QJsonDocument::fromJson(text).object().value("board").toInt(), 1);
 }
 
-// Every line has every key, null where it does not apply, so a script reading the log can
-// rely on them: a board that succeeded, and one that failed in the middle of its download.
-TEST(RunLog, EveryLineHasEveryKey)
-{
-    BoardRecord ok = Board(1);
-    ok.chip = 0xC5;
-    ok.serial = 1005;
-    ok.skippedRecords = 2;
-    BoardRecord failed = Board(2);
-    failed.exitCode = 7;
-    failed.phase = QStringLiteral("download");
-    failed.record = 3;
-    failed.address = 0x10080;
-    failed.message = QStringLiteral("download: record 3 refused");
-    failed.serial = 1006;
-
-    struct Expect {
-        const char* key;
-        QJsonValue ok;
-        QJsonValue failed;
-    };
-    const Expect expectations[] = {
-        {"chip", QStringLiteral("C5"), QJsonValue()},
-        {"serial", 1005, 1006},
-        {"skipped_records", 2, QJsonValue()},
-        {"phase", QJsonValue(), QStringLiteral("download")},
-        {"bank", QJsonValue(), QJsonValue()},
-        {"record", QJsonValue(), 3},
-        {"address", QJsonValue(), QStringLiteral("10080")},
-        {"message", QJsonValue(), QStringLiteral("download: record 3 refused")},
-        {"operator", QJsonValue(), QJsonValue()},
-        {"image_sha256", QJsonValue(), QJsonValue()},
-        {"result", QStringLiteral("ok"), QStringLiteral("failed")},
-    };
-    const QJsonObject okLine = BoardRecordJson(ok);
-    const QJsonObject failedLine = BoardRecordJson(failed);
-    for (const QJsonObject& line : {okLine, failedLine}) {
-        QStringList keys = line.keys();
-        QStringList pinned = BoardRecordKeys();
-        keys.sort();
-        pinned.sort();
-        EXPECT_EQ(keys, pinned);
-    }
-    for (const Expect& e : expectations) {
-        EXPECT_EQ(okLine.value(e.key), e.ok) << e.key;
-        EXPECT_EQ(failedLine.value(e.key), e.failed) << e.key;
-    }
-    EXPECT_FALSE(okLine.value("version").toString().isEmpty());
-    EXPECT_TRUE(okLine.value("started").isNull());
-}
-
 // A FIFO nobody reads is refused at once (opening it for writing would wait for a reader);
 // one with a reader is written to.
 TEST(RunLog, AFifoIsWrittenOnlyWithAReader)

@@ -25,9 +25,6 @@ TEST(PortOpenError, ReasonNamesThePortAndSaysWhyWithTheFix)
         {{P::PermissionDenied, 1, usb, "dialout"},
          "COM1 = /dev/ttyUSB0: permission denied: "
          "add your user to the group dialout, then log in again"},
-        {{P::PermissionDenied, 0, usb, "uucp"},
-         "port /dev/ttyUSB0: permission denied: "
-         "add your user to the group uucp, then log in again"},
         {{P::BadSettings, 2, "/dev/ttyS1", "38400,X,8,1"},
          "COM2 = /dev/ttyS1: serial settings '38400,X,8,1' are not valid: expected baud rate, "
          "parity (N, E or O), data bits (5 to 8) and stop bits (1, 1.5 or 2), as in 38400,N,8,1"},

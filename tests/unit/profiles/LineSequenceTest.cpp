@@ -52,27 +52,6 @@ TEST(LineSequence, StepsParseInOrderAndTheCanonicalTextParsesBack)
     }
 }
 
-TEST(LineSequence, AStepThatDoesNotParseIsRefusedNamingIt)
-{
-    struct Case {
-        const char* text;
-        const char* named;  // the step the fault must quote
-    };
-    for (const Case& c : {Case{"dtr=on wait=10001", "\"wait=10001\""}, {"dtr=up", "\"dtr=up\""},
-                          {"rts=on dtr", "\"dtr\""}, {"wait=-1", "\"wait=-1\""}, {"wait=", "\"wait=\""},
-                          {"wait=5ms", "\"wait=5ms\""}, {"cts=on", "\"cts=on\""}, {"dtr=on=off", "\"dtr=on=off\""},
-                          {"wait=99999999999", "\"wait=99999999999\""}, {"dtr = on", "\"dtr\""}}) {
-        QString fault;
-        EXPECT_FALSE(ParseLineSequence(QString::fromLatin1(c.text), &fault)) << c.text;
-        EXPECT_TRUE(fault.contains(QLatin1String(c.named))) << c.text << ": " << fault.toStdString();
-    }
-    // The fault lists what would have been right.
-    QString fault;
-    ParseLineSequence(QStringLiteral("reset"), &fault);
-    for (const char* choice : {"dtr=on", "dtr=off", "rts=on", "rts=off", "wait=MS", "10000"})
-        EXPECT_TRUE(fault.contains(QLatin1String(choice))) << choice;
-}
-
 TEST(LineSequence, AnRtsStepIsRefusedOnlyWhileRtsCtsHandshakingDrivesRts)
 {
     const LineSequence onRts = *ParseLineSequence(QStringLiteral("dtr=on rts=on wait=50 rts=off"));

@@ -1,5 +1,5 @@
 // The reasons both front ends show: a refused identification byte named from the table,
-// what to check when no board answers, the window's and the command line's framing.
+// and the serial formats the bootstrap loader takes.
 
 #include "protocol/FailureText.h"
 #include "protocol/ReplyCodes.h"
@@ -56,49 +56,6 @@ TEST(FailureTextTest, ARefusedIdentificationByteIsNamedWithWhatToTry)
         SCOPED_TRACE(c.byte);
         EXPECT_EQ(FailureText(Identification(Outcome::WrongTarget, c.byte), Profile("38400,N,8,1", c.processor)),
                   QString::fromUtf8(c.text));
-    }
-}
-
-// The checklist itself, with and without the format item: the window's Reset test and
-// tst_check_and_chips. Another program on the port takes the replies: that alone is said.
-TEST(FailureTextTest, NoBoardOnAPortAnotherProgramHoldsNamesThatProgram)
-{
-    FailureContext held;
-    held.portHolders = {"cat (pid 4711)"};
-    EXPECT_EQ(FailureText(Identification(Outcome::NoTarget), Profile("9600,E,7,1"), held),
-              "identify: no answer within 0.2 s: the port is open in another program, cat (pid 4711), which may "
-              "take the board's replies: close it");
-}
-
-TEST(FailureTextTest, TheWindowFramesTheStepItsOwnWayWithTheSameReason)
-{
-    StepEndEvent download;
-    download.phase = Phase::Download;
-    download.record = 3;
-    download.records = 4;
-    download.hasAddress = true;
-    download.address = 0x10020;
-    download.limitTicks = kRecordAckLimitTicks;
-    FailureContext window;
-    window.framing = Framing::Window;
-    const struct {
-        Outcome outcome;
-        QByteArray reply;
-        const char* commandLine;
-        const char* inWindow;
-    } cases[] = {
-        {Outcome::Refused, "#", "download: record 3 at 00010020 refused: Chip Program Failure : (23 #)",
-         "record 3 of 4 refused: Chip Program Failure : (23 #)"},
-        {Outcome::NotAcknowledged, {}, "download: record 3 at 00010020 not acknowledged within 1.0 s",
-         "record 3 of 4 not acknowledged within 1.0 s"},
-        {Outcome::LineFailed, {}, "download: record 3 at 00010020: the line went away: is the adapter still plugged in?",
-         "record 3 of 4: the line went away: is the adapter still plugged in?"},
-    };
-    for (const auto& c : cases) {
-        download.outcome = c.outcome;
-        download.reply = c.reply;
-        EXPECT_EQ(FailureText(download), QString::fromUtf8(c.commandLine));
-        EXPECT_EQ(FailureText(download, window), QString::fromUtf8(c.inWindow));
     }
 }
 

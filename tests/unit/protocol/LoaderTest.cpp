@@ -73,32 +73,6 @@ TEST_F(LoaderTest, AddressesOutsideTheImagesStopBeforeAnythingIsSent)
     EXPECT_TRUE(port.writes().isEmpty());
 }
 
-TEST_F(LoaderTest, BadOrMissingFilesGiveOneBoxNamingFileAndLine)
-{
-    writeFile("LoaderC167.sre", SLine('0', "0000", "") + "\nX1030000FC\n");
-    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::FirstLoad), Outcome::BadInput);
-    EXPECT_EQ(report.boxes.value(0).icon, MessageIcon::Exclamation);
-    EXPECT_EQ(report.statusText(), QStringLiteral("C167: Sending Loader LoaderC167.sre, Error"));
-    QFile::remove(dir.filePath("PreLoad.bin"));
-    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::FirstLoad), Outcome::BadInput);
-    EXPECT_EQ(report.statusText(), QStringLiteral("Sending PreLoader PreLoad.bin ..., Error"));
-    EXPECT_EQ(SendLoader(target, profiles::DataFlashMemory, LoaderStart::Reload), Outcome::BadInput);  // no LoaderAT45D0x1.sre
-    // A loader without S1 or S2 data would be sent as nothing (an empty pre-loader: below).
-    writeFile("LoaderC167.sre", SLine('3', "00010000", "A") + "\n");
-    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::Reload), Outcome::BadInput);
-    EXPECT_EQ(report.events.takeLast(), "Error in LoaderC167.sre: it holds no S1 or S2 loader records.");
-    profile.PreLoaderFile = "/dev/zero";  // read without end, it would fill the memory
-    EXPECT_EQ(SendLoader(target, profiles::CpuFlashMemory, LoaderStart::FirstLoad), Outcome::BadInput);
-    // Such a file is refused before the identification byte, too: no board is left waiting.
-    EXPECT_EQ(IdentifyTarget(target, profiles::CpuFlashMemory), Outcome::BadInput);
-    EXPECT_EQ(SendLoader(target, profiles::MemoryKind(9), LoaderStart::Reload), Outcome::BadInput);
-    ASSERT_EQ(report.events.size(), 6);  // one box each, no not-responding box
-    for (auto [i, word] : {std::pair{0, "LoaderC167.sre, line 2"}, {1, "PreLoad.bin"}, {2, "LoaderAT45D0x1.sre"},
-                           {3, "/dev/zero: it is a device"}, {4, "/dev/zero: it is a device"}})
-        EXPECT_TRUE(report.events[i].contains(QLatin1String(word))) << report.events[i].toStdString();
-    EXPECT_TRUE(port.writes().isEmpty());
-}
-
 // The chip stores exactly 32 bytes and jumps there: one more spills into the loader image,
 // one fewer takes the loader's first byte. Neither file may cost the board its zero byte.
 TEST_F(LoaderTest, APreLoaderOfOtherThan32BytesIsRefusedBeforeTheZeroByte)

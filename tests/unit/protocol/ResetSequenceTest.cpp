@@ -126,9 +126,4 @@ TEST(ProfileLineSequence, TheProfileKeysTheTextAndPortSettingsKeepTheLinesOnlyWi
     profile.RunSequence.clear();
     profile.ResetSequence = QStringLiteral("dtr=on");
     EXPECT_TRUE(profiles::PortSettingsFromProfile(profile).keepLinesAtClose);
-    // With RTS/CTS handshaking (which a port may be given) an rts= step is refused by name.
-    const auto fought = profiles::CheckLineSequence(profiles::SequenceRole::Run, QStringLiteral("rts=on"), 2);
-    EXPECT_TRUE(fought.steps.isEmpty());
-    EXPECT_TRUE(fought.fault.contains(QLatin1String("run sequence")) && fought.fault.contains(QLatin1String("\"rts=on\"")))
-        << fought.fault.toStdString();
 }

@@ -98,12 +98,3 @@ TEST_F(SerialLinkTest, EarlyWakeUpsDoNotShortenTheWait)
     EXPECT_EQ(WaitForAck(fast, 5, Phase::Loader).result, AckResult::TimedOut);
     EXPECT_EQ(waking.now, 500);
 }
-
-TEST(SerialLink, TargetReplyTextExplainsReplyCharactersAndEverythingElse)
-{
-    // The refusals' texts: AReplyAcknowledgesWithAStarFirstAndNoRefusalAnywhere.
-    for (auto [reply, text] : {std::pair{QByteArray("*"), "Acknowledge Received : (2A *)"},
-                               {"\n", "Communication Error A (\n)"}, {"\xC5", "Communication Error C5 (\u00c5)"},
-                               {"%1", "Communication Error 25 (%1)"}})
-        EXPECT_EQ(TargetReplyText(reply), QString::fromUtf8(text)) << reply.toHex().constData();
-}

@@ -94,23 +94,6 @@ TEST(SerialNumber, NumberIsWrittenAcrossTwoRecordsWhoseChecksumsStayRight)
     EXPECT_EQ(image.records[1].wire.mid(12, 2), kFree.left(2));
 }
 
-TEST(SerialNumber, PlaceThatIsNotTheReservedPlaceholderIsRefusedNamingTheAddress)
-{
-    const ApplicationImage image = TwoRecordImage();
-    struct Case {
-        std::uint32_t address;
-        const char* named;  // the address the fault must name
-    };
-    for (const Case& c : {Case{0x10005, "00010005h"}, {0x10008, "0001000Ah"}, {0xFFFE, "0000FFFEh"},
-                          {0xFFFFFFFE, "FFFFFFFEh"}}) {
-        QString fault;
-        EXPECT_FALSE(WithSerialNumber(image, c.address, QByteArray(4, '\1'), kFree, &fault)) << c.named;
-        EXPECT_TRUE(fault.contains(QLatin1String(c.named))) << fault.toStdString();
-    }
-    // A placeholder the firmware chose (not FFh) is matched too.
-    EXPECT_TRUE(SerialNumberPlaceFault(image, 0x10002, QByteArray::fromHex("CCDD")).isEmpty());
-}
-
 TEST(SerialNumber, BinaryImageChunksArePatchedLikeSRecords)
 {
     QByteArray file(200, '\x12');
