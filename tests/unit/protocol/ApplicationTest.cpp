@@ -68,49 +68,6 @@ TEST_F(ApplicationTest, ARefusedRecordOrAStopEndsTheDownloadWhereTheTargetStands
     EXPECT_EQ(report.notResponding, 1);
 }
 
-TEST_F(ApplicationTest, FilesNoLoaderTakesAreRefusedWholeBeforeAnythingIsSent)
-{
-    const QByteArray good = SLine('1', "1000", Bytes({1, 2}));
-    QByteArray badChecksum = SLine('1', "1004", Bytes({3}));
-    badChecksum.back() = badChecksum.back() == '0' ? '1' : '0';
-    for (auto [content, where] :
-         {std::pair{good + "\r\n" + good + "\r\n" + badChecksum + "\r\n", "line 3: checksum"},
-          {good + "\n\n1030000FC\n", "line 3: the line does not begin"},
-          {good + "\n" + good.chopped(2) + "\n", "line 2: the count field"},
-          {good + "\n" + good + "X\n", "line 2: the record has an odd"},
-          {good + "\nSX030000FC\n", "line 2: \"SX\" is not a record type"},
-          {good + "\nS4030000FC\n", "line 2: \"S4\" is not a record type"},
-          {good + "\nS10200FD\n", "line 2: the count 2 is too small"},
-          {good + "\nS2030000FC\n", "line 2: the count 3 is too small"},
-          // A damaged first record does not turn the file into a binary image of its text.
-          {badChecksum + "\r\n" + good + "\r\n", "line 1: checksum"},
-          // Nor does any other text file: it would land as text over the reset vectors.
-          {"SX0500010000FA\r\n" + good + "\r\n", "line 1: \"SX\" is not a record type"},
-          {"\r\n" + good + "\r\n", "line 1: an S-record file begins with a record"},
-          {"\xEF\xBB\xBF" + good + "\r\n", "line 1: the file begins with a byte order mark"},
-          // An Intel HEX file, whatever its name, is read as one: its own fault is named.
-          {":10000000FA00\r\n:00000001FF\r\n", "line 1: the count field says 16 data bytes, the record holds 1"}}) {
-        writeFile("Appl.sre", content);
-        report = RecordingReporter();
-        EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);
-        ASSERT_EQ(report.boxes.size(), 1);
-        EXPECT_TRUE(report.boxes[0].text.contains(QLatin1String("Appl.sre, ") + where)) << report.boxes[0].text.toStdString();
-    }
-    // Nothing to program is no success: an erased memory would be reported as done.
-    writeFile("Appl.sre", SLine('0', "0000", "HDR") + "\nS9030000FC\n");
-    EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);
-    EXPECT_EQ(report.boxes.last().text, "Error in Appl.sre: it holds no data to program.");
-    writeFile("Appl.bin", QByteArray());
-    profile.C167ApplFile = "Appl.bin";
-    EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);
-    EXPECT_EQ(report.boxes.last().text, "Error in Appl.bin: it holds no data to program.");
-    writeFile("Appl.bin", QByteArray(10, '\0'));
-    profile.C167ApplFileOffset = "12G4";
-    EXPECT_EQ(program(profiles::CpuFlashMemory), Outcome::BadInput);
-    EXPECT_TRUE(report.boxes.last().text.contains(QLatin1String("12G4")));
-    EXPECT_TRUE(port.writes().isEmpty());
-}
-
 TEST(ApplicationImage, SummaryCountsRecordTypesAndMergesTheRangesTheDataCovers)
 {
     const QByteArray file = SLine('0', "0000", "HDR") + "\n" + SLine('2', "010000", QByteArray(4, 'a')) + "\n"

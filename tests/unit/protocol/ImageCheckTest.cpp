@@ -36,14 +36,3 @@ TEST(ImageCheckTest, RangesThatLeaveAWordHalfGivenAreWarnedOf)
         EXPECT_EQ(warnings.join('|'), QString::fromUtf8(c.warning));
     }
 }
-
-TEST(ImageCheckTest, TheImageDigestFollowsAddressesNotOnlyBytes)
-{
-    ApplicationImage a;
-    a.records = {DataChunkRecord(QByteArray(4, '\x11'), 0x10000)};
-    ApplicationImage moved = a;
-    moved.records[0].address = 0x20000;  // same bytes on the line, another address
-    EXPECT_EQ(ImageDigest(a).size(), 32);
-    EXPECT_NE(ImageDigest(a), ImageDigest(moved));
-    EXPECT_EQ(ImageDigest(a), ImageDigest(ApplicationImage(a)));
-}
