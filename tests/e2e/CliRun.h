@@ -104,6 +104,14 @@ public:
     // The result line (the last one) and its message.
     QJsonObject result() const { return jsonLines().value(jsonLines().size() - 1); }
     QString message() const { return result().value(QStringLiteral("message")).toString(); }
+    // The last line of `event`; an empty object when there is none.
+    QJsonObject last(const QString& event) const
+    {
+        QJsonObject found;
+        for (const QJsonObject& line : jsonLines())
+            found = line.value(QStringLiteral("event")).toString() == event ? line : found;
+        return found;
+    }
     // How many lines of standard output are of `event`.
     int count(const QString& event) const
     {

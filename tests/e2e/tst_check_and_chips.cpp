@@ -133,10 +133,8 @@ void tst_check_and_chips::theChipThatAnsweredIsReported()
     CliRun cli(arguments + QStringList{"--port", sim.devicePath(), "--json"});
     QCOMPARE(cli.finish(), exitCode);
     QJsonObject identified;
-    for (const QJsonObject& line : cli.jsonLines()) {
-        if (line.value("event") == "step_end" && line.value("phase") == "identify")
-            identified = line;
-    }
+    for (const QJsonObject& line : cli.jsonLines())
+        identified = line.value("event") == "step_end" && line.value("phase") == "identify" ? line : identified;
     QCOMPARE(identified.value("chip").toString(), chip);
     QVERIFY(!identified.value("chip_name").toString().isEmpty());
     QVERIFY2(cli.message().contains(message), cli.output.constData());
