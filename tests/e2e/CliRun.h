@@ -8,10 +8,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <functional>
 
@@ -39,6 +41,12 @@ inline QList<QJsonObject> LogLines(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? JsonLines(file.readAll()) : QList<QJsonObject>{};
+}
+
+// How many lines of the simulator's log match `pattern` ("^id-sent": the boards identified).
+inline int Logged(const SimulatedTarget& sim, const QString& pattern)
+{
+    return int(sim.log().filter(QRegularExpression(pattern)).size());
 }
 
 class CliRun {
@@ -93,6 +101,34 @@ public:
 
     // Every line of standard output as a JSON object; an empty object for a line that is none.
     QList<QJsonObject> jsonLines() const { return JsonLines(output); }
+    // The result line (the last one) and its message.
+    QJsonObject result() const { return jsonLines().value(jsonLines().size() - 1); }
+    QString message() const { return result().value(QStringLiteral("message")).toString(); }
+    // The last line of `event`; an empty object when there is none.
+    QJsonObject last(const QString& event) const
+    {
+        QJsonObject found;
+        for (const QJsonObject& line : jsonLines())
+            found = line.value(QStringLiteral("event")).toString() == event ? line : found;
+        return found;
+    }
+    // How many lines of standard output are of `event`.
+    int count(const QString& event) const
+    {
+        int n = 0;
+        for (const QJsonObject& line : jsonLines())
+            n += line.value(QStringLiteral("event")).toString() == event;
+        return n;
+    }
+    // The doctor's check called `name` in the result line.
+    QJsonObject check(const QString& name) const
+    {
+        for (const QJsonValue& value : result().value(QStringLiteral("checks")).toArray()) {
+            if (value.toObject().value(QStringLiteral("name")).toString() == name)
+                return value.toObject();
+        }
+        return {};
+    }
 
     QString errors() { return QString::fromLocal8Bit(process.readAllStandardError()); }
 

@@ -1,5 +1,5 @@
 // zandor-cli's check on the three file formats, the chip the board answered in the JSON and
-// the result line, a refused identification byte named, and the doctor's serial format.
+// the result line, and a refused identification byte named.
 
 #include "CliRun.h"
 #include "support/HexLine.h"
@@ -8,9 +8,6 @@
 #include <QCryptographicHash>
 #include <QJsonArray>
 #include <QtTest>
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
 
 using namespace zandor::testing;
 
@@ -33,8 +30,6 @@ private slots:
     void theImageDigestIsTheGangRunsGuard();
     void theChipThatAnsweredIsReported_data();
     void theChipThatAnsweredIsReported();
-    void doctorFailsAFormatOtherThan8N1();
-    void noBoardListsWhatToCheck();
 
 private:
     QTemporaryDir files_;
@@ -70,7 +65,7 @@ void tst_check_and_chips::checkShowsTheImageOfEveryFormat()
     QFETCH(int, warnings);
     CliRun cli(QStringList{"check", "--json"} + arguments);
     QCOMPARE(cli.finish(), 0);
-    const QJsonObject result = cli.jsonLines().last();
+    const QJsonObject result = cli.result();
     QCOMPARE(result.value("type").toString(), type);
     QStringList shown;
     qint64 bytes = 0;
@@ -99,7 +94,7 @@ void tst_check_and_chips::theImageDigestIsTheGangRunsGuard()
 {
     CliRun check({"check", "--json", "Appl.sre"});
     QCOMPARE(check.finish(), 0);
-    const QString digest = check.jsonLines().last().value("image_sha256").toString();
+    const QString digest = check.result().value("image_sha256").toString();
     SimulatedTarget sim;
     QVERIFY2(sim.start(), qPrintable(sim.errorText()));
     for (const QString& expected : {QString(64, QLatin1Char('0')), digest}) {
@@ -107,7 +102,7 @@ void tst_check_and_chips::theImageDigestIsTheGangRunsGuard()
         QCOMPARE(program.finish(), expected == digest ? 0 : 2);
     }
     sim.stop();
-    QCOMPARE(sim.log().filter(QRegularExpression("^id-sent")).size(), 1);  // the refused run touched nothing
+    QCOMPARE(Logged(sim, "^id-sent"), 1);  // the refused run touched nothing
 }
 
 void tst_check_and_chips::theChipThatAnsweredIsReported_data()
@@ -138,53 +133,11 @@ void tst_check_and_chips::theChipThatAnsweredIsReported()
     CliRun cli(arguments + QStringList{"--port", sim.devicePath(), "--json"});
     QCOMPARE(cli.finish(), exitCode);
     QJsonObject identified;
-    for (const QJsonObject& line : cli.jsonLines()) {
-        if (line.value("event") == "step_end" && line.value("phase") == "identify")
-            identified = line;
-    }
+    for (const QJsonObject& line : cli.jsonLines())
+        identified = line.value("event") == "step_end" && line.value("phase") == "identify" ? line : identified;
     QCOMPARE(identified.value("chip").toString(), chip);
     QVERIFY(!identified.value("chip_name").toString().isEmpty());
-    QVERIFY2(cli.jsonLines().last().value("message").toString().contains(message), cli.output.constData());
-}
-
-// The port takes 7 data bits and a parity; the bootstrap loader does not. A pseudo-terminal
-// refuses such settings, so the doctor is asked without one.
-void tst_check_and_chips::doctorFailsAFormatOtherThan8N1()
-{
-    const struct {
-        QByteArray settings;
-        QString status;
-    } cases[] = {{"38400,N,8,2", "pass"}, {"9600,E,7,1", "fail"}};  // each format's verdict: SerialFormatTest
-    for (const auto& c : cases) {
-        const QByteArray store = "[Profiles]\nBench=Bench\n\n[Bench]\nCOMSettings=\"" + c.settings
-                                 + "\"\nProcessorCode=C167\n";
-        CliRun doctor({"doctor", "--profile", "Bench", "--port", "/nonexistent/tty", "--json"}, store);
-        QCOMPARE(doctor.finish(), 3);  // the device does not exist either way
-        QJsonObject format;
-        for (const QJsonValue& check : doctor.jsonLines().last().value("checks").toArray()) {
-            if (check.toObject().value("name") == "format")
-                format = check.toObject();
-        }
-        QCOMPARE(format.value("status").toString(), c.status);
-        if (c.status == "fail")
-            QVERIFY2(format.value("fix").toString().contains("8 data bits and no parity"), qPrintable(format.value("fix").toString()));
-    }
-}
-
-void tst_check_and_chips::noBoardListsWhatToCheck()
-{
-    // A pseudo-terminal nobody answers on, and that no other program holds open (the
-    // simulator would be named as the one taking the replies).
-    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
-    QVERIFY(master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0);
-    CliRun cli({"identify", "--port", QString::fromLatin1(::ptsname(master)), "--baud", "57600", "--json"});
-    QCOMPARE(cli.finish(), 4);
-    const QString message = cli.jsonLines().last().value("message").toString();
-    QVERIFY2(message.startsWith("identify: no answer within 0.2 s: check, most likely first: the board reset into "
-                                "bootstrap mode and the cable on this port; the baud rate, 57600: "),
-             qPrintable(message));
-    QVERIFY2(message.contains("try 19200 or 9600") && message.endsWith("our own zero byte coming back"), qPrintable(message));
-    ::close(master);
+    QVERIFY2(cli.message().contains(message), cli.output.constData());
 }
 
 QTEST_GUILESS_MAIN(tst_check_and_chips)

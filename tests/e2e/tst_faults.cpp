@@ -55,6 +55,9 @@ private slots:
     void fifoAsTheLog();
     void everyAttemptGetsOneLine();
     void stoppingAWaitingGangIsNoFailure();
+
+private:
+    QTemporaryDir dir_;
 };
 
 // A stray "*" ahead of every reply: the refusal behind it still fails its record.
@@ -64,11 +67,10 @@ void tst_faults::strayAcknowledgementAheadOfARefusal()
     QVERIFY2(sim.start(), qPrintable(sim.errorText()));
     CliRun cli({"program", "Appl.sre", "--port", sim.devicePath(), "--json"});
     QCOMPARE(cli.finish(), 7);
-    const QString message = cli.jsonLines().last().value("message").toString();
-    QVERIFY2(message.startsWith("download: record 50 at ") && message.contains("Checksum Error : (3F *?)"),
-             qPrintable(message));
+    QVERIFY2(cli.message().startsWith("download: record 50 at ") && cli.message().contains("Checksum Error : (3F *?)"),
+             qPrintable(cli.message()));
     sim.stop();
-    QVERIFY(sim.log().filter(QRegularExpression("^record 51 ")).isEmpty());
+    QCOMPARE(Logged(sim, "^record 51 "), 0);
 }
 
 // A file size limit cuts the board's line short: the part written is taken back, so no
@@ -76,8 +78,7 @@ void tst_faults::strayAcknowledgementAheadOfARefusal()
 // board on its own and in a gang alike.
 void tst_faults::shortWriteOfTheLogLeavesNoTornLine()
 {
-    QTemporaryDir dir;
-    const QString log = dir.filePath("boards.jsonl");
+    const QString log = dir_.filePath("short.jsonl");
     // Long enough that the limit leaves room for the port's lock file, not for a line.
     const QByteArray earlier = "{\"earlier\":\"" + QByteArray(1000, 'x') + "\"}\n";
     QVERIFY(WriteTestFile(log, earlier));
@@ -93,8 +94,8 @@ void tst_faults::shortWriteOfTheLogLeavesNoTornLine()
             ::setrlimit(RLIMIT_FSIZE, &fileSize);
         });
         QCOMPARE(cli.finish(), 10);  // a normal exit: no SIGXFSZ
-        const QJsonObject result = cli.jsonLines().last();
-        QVERIFY2(result.value("message").toString().contains("unrecorded"), qPrintable(result.value("message").toString()));
+        const QJsonObject result = cli.result();
+        QVERIFY2(cli.message().contains("unrecorded"), qPrintable(cli.message()));
         if (ports.first() == "--ports") {
             for (const QJsonValue& row : result.value("boards").toArray())
                 QCOMPARE(row.toObject().value("exit_code").toInt(), 10);
@@ -127,18 +128,14 @@ void tst_faults::fullLogOrTraceLeavesTheBoardUnrecorded()
         QVERIFY2(sim.start(), qPrintable(sim.errorText()));
         CliRun cli({"program", "Appl.sre", "--port", sim.devicePath(), "--loop", option, "/dev/full", "--json"});
         QCOMPARE(cli.finish(), 10);  // ended by itself
-        QList<QJsonObject> boards;
-        for (const QJsonObject& line : cli.jsonLines()) {
-            if (line.value("event") == "board")
-                boards << line;
-        }
-        QCOMPARE(boards.size(), 1);
-        QCOMPARE(boards[0].value("result").toString(), QStringLiteral("unrecorded"));
-        QCOMPARE(boards[0].value("exit_code").toInt(), 0);
-        QVERIFY2(boards[0].value("unrecorded").toString().contains("No space left on device"), option);
-        QCOMPARE(cli.jsonLines().last().value("unrecorded").toInt(), 1);
+        QCOMPARE(cli.count("board"), 1);
+        const QJsonObject board = cli.last("board");
+        QCOMPARE(board.value("result").toString(), QStringLiteral("unrecorded"));
+        QCOMPARE(board.value("exit_code").toInt(), 0);
+        QVERIFY2(board.value("unrecorded").toString().contains("No space left on device"), option);
+        QCOMPARE(cli.result().value("unrecorded").toInt(), 1);
         sim.stop();
-        QCOMPARE(sim.log().filter(QRegularExpression("^id-sent")).size(), 1);  // no second board
+        QCOMPARE(Logged(sim, "^id-sent"), 1);  // no second board
     }
 }
 
@@ -149,8 +146,7 @@ void tst_faults::hangUpOrClosedPipeFinishesAndRecordsTheBoard()
     for (const bool pipe : {false, true}) {
         SimulatedTarget sim(SlowBoard());
         QVERIFY2(sim.start(), qPrintable(sim.errorText()));
-        QTemporaryDir dir;
-        const QString log = dir.filePath("boards.jsonl"), exitFile = dir.filePath("exit");
+        const QString log = dir_.filePath(pipe ? "pipe.jsonl" : "hup.jsonl"), exitFile = dir_.filePath("exit");
         const QStringList arguments{"program", "Appl.sre", "--port", sim.devicePath(), "--log", log, "--json"};
         if (pipe) {
             // The shell runs zandor-cli as "$0" "$@" and keeps its exit code apart from head's.
@@ -178,8 +174,7 @@ void tst_faults::gangParentKilledMidDownload()
     SimulatedTarget a(SlowBoard()), b(SlowBoard());
     for (SimulatedTarget* sim : {&a, &b})
         QVERIFY2(sim->start(), qPrintable(sim->errorText()));
-    QTemporaryDir dir;
-    const QString log = dir.filePath("boards.jsonl");
+    const QString log = dir_.filePath("killed.jsonl");
     CliRun cli({"program", "Appl.sre", "--ports", a.devicePath() + "," + b.devicePath(), "--log", log, "--json"});
     QVERIFY(!cli.waitForEvent("progress").isEmpty());
     ::kill(cli.process.processId(), SIGKILL);
@@ -200,13 +195,11 @@ void tst_faults::wrongChipUnderWaitAndLoop()
     QVERIFY2(waited.start(), qPrintable(waited.errorText()));
     CliRun wait({"identify", "--port", waited.devicePath(), "--wait", "5", "--json"});
     QCOMPARE(wait.finish(), 4);
-    QVERIFY2(wait.jsonLines().last().value("message").toString().contains("answered D5h, not as a C167"),
-             wait.output.constData());
+    QVERIFY2(wait.message().contains("answered D5h, not as a C167"), wait.output.constData());
 
     SimulatedTarget looped({"--id", "D5"});
     QVERIFY2(looped.start(), qPrintable(looped.errorText()));
-    QTemporaryDir dir;
-    const QString log = dir.filePath("boards.jsonl");
+    const QString log = dir_.filePath("wrong-chip.jsonl");
     CliRun loop({"program", "Appl.sre", "--port", looped.devicePath(), "--loop", "--log", log, "--json"});
     const QJsonObject board = loop.waitForEvent("board");
     QCOMPARE(board.value("exit_code").toInt(), 4);
@@ -215,10 +208,7 @@ void tst_faults::wrongChipUnderWaitAndLoop()
     QCOMPARE(loop.process.state(), QProcess::Running);
     ::kill(loop.process.processId(), SIGINT);
     QCOMPARE(loop.finish(), 9);
-    int boards = 0;
-    for (const QJsonObject& line : loop.jsonLines())
-        boards += line.value("event") == "board" ? 1 : 0;
-    QCOMPARE(boards, 1);
+    QCOMPARE(loop.count("board"), 1);
     const QList<QJsonObject> lines = LogLines(log);
     QCOMPARE(lines.size(), 1);
     QCOMPARE(lines[0].value("exit_code").toInt(), 4);
@@ -228,14 +218,13 @@ void tst_faults::wrongChipUnderWaitAndLoop()
 // collector) gets the lines.
 void tst_faults::fifoAsTheLog()
 {
-    QTemporaryDir dir;
-    const QString fifo = dir.filePath("collector");
+    const QString fifo = dir_.filePath("collector");
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     SimulatedTarget sim;
     QVERIFY2(sim.start(), qPrintable(sim.errorText()));
     CliRun alone({"program", "Appl.sre", "--port", sim.devicePath(), "--log", fifo, "--json"});
     QCOMPARE(alone.finish(10000), 1);
-    QVERIFY2(alone.jsonLines().last().value("message").toString().contains("FIFO"), alone.output.constData());
+    QVERIFY2(alone.message().contains("FIFO"), alone.output.constData());
 
     const int reader = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
     QVERIFY(reader >= 0);
@@ -249,15 +238,14 @@ void tst_faults::fifoAsTheLog()
     QCOMPARE(lines.size(), 1);
     QCOMPARE(lines[0].value("result").toString(), QStringLiteral("ok"));
     sim.stop();
-    QCOMPARE(sim.log().filter(QRegularExpression("^id-sent")).size(), 1);  // the refused run sent nothing
+    QCOMPARE(Logged(sim, "^id-sent"), 1);  // the refused run sent nothing
 }
 
 // Every attempt on a board has one line: a port that does not exist, a silent board, a
 // board process that crashed. Probes nobody answered under --wait are no attempts.
 void tst_faults::everyAttemptGetsOneLine()
 {
-    QTemporaryDir dir;
-    const QString log = dir.filePath("boards.jsonl");
+    const QString log = dir_.filePath("attempts.jsonl");
     SimulatedTarget silent({"--silent"});
     QVERIFY2(silent.start(), qPrintable(silent.errorText()));
     CliRun missing({"program", "Appl.sre", "--port", "/nonexistent/tty", "--log", log});
@@ -303,7 +291,7 @@ void tst_faults::stoppingAWaitingGangIsNoFailure()
     QTest::qWait(1000);
     ::kill(cli.process.processId(), SIGINT);
     QCOMPARE(cli.finish(), 130);
-    for (const QJsonValue& row : cli.jsonLines().last().value("boards").toArray())
+    for (const QJsonValue& row : cli.result().value("boards").toArray())
         QCOMPARE(row.toObject().value("exit_code").toInt(), 130);
 }
 

@@ -52,14 +52,7 @@ void tst_LineModel::kioskCommandLine_data()
 
     QTest::newRow("kiosk") << QStringList{"--ports", "A, B,C", "--file", "x.sre", "--start"} << QString()
                            << QStringList{"A", "B", "C"} << true;
-    QTest::newRow("value after =") << QStringList{"--ports=D"} << QString() << QStringList{"D"} << false;
     QTest::newRow("missing value") << QStringList{"--file"} << "--file needs a value" << QStringList{"old"} << false;
-    QTest::newRow("bad memory") << QStringList{"--memory", "rom", "--start"} << "--memory: 'rom' is none"
-                                << QStringList{"old"} << false;
-    QTest::newRow("flag with value") << QStringList{"--loop=yes"} << "--loop takes no value" << QStringList{"old"}
-                                     << false;
-    QTest::newRow("unknown") << QStringList{"--gang"} << "unknown option --gang" << QStringList{"old"} << false;
-    QTest::newRow("empty ports") << QStringList{"--ports", ","} << "--ports: no port given" << QStringList{"old"} << false;
 }
 
 void tst_LineModel::kioskCommandLine()
