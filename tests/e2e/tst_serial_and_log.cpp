@@ -61,6 +61,7 @@ private slots:
     void serialCommandHandsOutNumbersOrStopsTheBoard();
     void logLinesCarryEveryKey();
     void skipBlankProgramsWhatTheFullRunPrograms();
+    void refusedBeforeAnythingIsSent();
     void gangFailureSaysWhyInSummaryAndLog();
 
 private:
@@ -183,6 +184,24 @@ void tst_serial_and_log::skipBlankProgramsWhatTheFullRunPrograms()
     QCOMPARE(Logged(skipping, "^record "), Logged(full, "^record ") - 1);
     QCOMPARE(LogLines(log).value(0).value("skipped_records").toInt(), 1);
     QCOMPARE(skip.result().value("skipped_records").toInt(), 1);
+}
+
+// A serial number's place that holds code, not the placeholder, and blank records skipped on
+// the data flash (its pages are rewritten whole) are refused before the board hears a byte.
+void tst_serial_and_log::refusedBeforeAnythingIsSent()
+{
+    const QString image = WriteImage(dir_);
+    SimulatedTarget sim;
+    QVERIFY2(sim.start(), qPrintable(sim.errorText()));
+    CliRun wrongPlace({"program", image, "--port", sim.devicePath(), "--serial-at", "10000", "--serial-start", "1",
+                       "--serial-file", dir_.filePath("never.counter")});
+    QCOMPARE(wrongPlace.finish(), 2);
+    CliRun dataFlash({"program", "ApplAT45D0x1.sre", "--port", sim.devicePath(), "--skip-blank", "--memory", "data"});
+    QCOMPARE(dataFlash.finish(), 1);
+    QVERIFY2(dataFlash.errors().contains("--skip-blank with --memory data"), qPrintable(dataFlash.errors()));
+    sim.stop();
+    QVERIFY(sim.log().filter(QRegularExpression("^id-sent")).isEmpty());  // not even the zero byte
+    QVERIFY(!QFile::exists(dir_.filePath("never.counter")));  // no number taken
 }
 
 void tst_serial_and_log::gangFailureSaysWhyInSummaryAndLog()
