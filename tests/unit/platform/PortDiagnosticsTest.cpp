@@ -28,9 +28,6 @@ TEST(PortOpenError, ReasonNamesThePortAndSaysWhyWithTheFix)
         {{P::BadSettings, 2, "/dev/ttyS1", "38400,X,8,1"},
          "COM2 = /dev/ttyS1: serial settings '38400,X,8,1' are not valid: expected baud rate, "
          "parity (N, E or O), data bits (5 to 8) and stop bits (1, 1.5 or 2), as in 38400,N,8,1"},
-        {{P::BadPortNumber, 0, {}, "0"}, "COM0: port number 0 is not valid: the first port is 1"},
-        {{P::NoDevice, 5, {}, {}},
-         "COM5: no serial device is known for this port number: choose one in the profile manager"},
     };
     for (const auto& [failure, text] : table)
         EXPECT_EQ(DescribePortOpenFailure(failure), QString::fromUtf8(text));

@@ -32,23 +32,19 @@ std::optional<ApplicationImage> Build(const QByteArray& file, const QString& nam
     return BuildApplicationImage(file, name, QStringLiteral("12340000"), fault);
 }
 
-// The records a binary file gives for the same bytes at `address`.
-QList<QByteArray> BinaryWire(const QByteArray& data, std::uint32_t address)
-{
-    ImageFault fault;
-    const auto image = BuildApplicationImage(data, QStringLiteral("same.bin"), QString::number(address, 16), &fault);
-    QList<QByteArray> wire;
-    for (const ImageRecord& record : image->records)
-        wire << record.wire;
-    return wire;
-}
-
 QList<QByteArray> WireOf(const ApplicationImage& image)
 {
     QList<QByteArray> wire;
     for (const ImageRecord& record : image.records)
         wire << record.wire;
     return wire;
+}
+
+// The records a binary file gives for the same bytes at `address`.
+QList<QByteArray> BinaryWire(const QByteArray& data, std::uint32_t address)
+{
+    ImageFault fault;
+    return WireOf(*BuildApplicationImage(data, QStringLiteral("same.bin"), QString::number(address, 16), &fault));
 }
 
 }  // namespace
