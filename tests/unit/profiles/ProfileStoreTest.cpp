@@ -2,10 +2,14 @@
 #include "profiles/ProfileKeys.h"
 #include "profiles/ProfileStore.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QMap>
 #include <QTemporaryDir>
 #include <cstdint>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 using namespace zandor::profiles;
 using zandor::platform::QtSettingsStore;
@@ -26,6 +30,37 @@ protected:
     QtSettingsStore settings_{dir_.filePath("Zandor.ini")};
     QStringList warnings_;
     ProfileStore store_{settings_, [this](const QString& text) { warnings_ << text; }};
+};
+
+// Counts how often a file is created or replaced, from the kernel's queue of events on its
+// folder; the queue is read after the fact, so nothing is timed.
+class FileReplacements {
+public:
+    explicit FileReplacements(const QString& path)
+        : name_(QFile::encodeName(QFileInfo(path).fileName())),
+          fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+    {
+        const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+        EXPECT_GE(inotify_add_watch(fd_, folder.constData(), IN_CREATE | IN_MOVED_TO), 0);
+    }
+    ~FileReplacements() { close(fd_); }
+    int count() const
+    {
+        int replacements = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (const char* at = buffer; at < buffer + got;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                replacements += event->len > 0 && name_ == event->name;
+                at += sizeof(inotify_event) + event->len;
+            }
+        }
+        return replacements;
+    }
+
+private:
+    QByteArray name_;
+    int fd_;
 };
 
 ProfileData UnusualRecord()
@@ -74,7 +109,9 @@ TEST_F(ProfileStoreTest, SaveWritesTheFileOnceThenLoadGivesEveryFieldBack)
     settings_.writeKey(kProfilesSection, "Bench", "Bench");
     ProfileData saved = UnusualRecord();
     saved.Name = "ignored";
+    const FileReplacements replacements(settings_.location());
     store_.SaveProfile("Bench", saved);
+    EXPECT_EQ(replacements.count(), 1);
     EXPECT_EQ(sectionMap("Bench").size(), 34);
     EXPECT_EQ(sectionMap("Bench").value("COMDTREnable"), "True");
     EXPECT_EQ(ProfileFieldText(saved, "indbusyactlev"), "255");
