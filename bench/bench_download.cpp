@@ -6,6 +6,7 @@
 // The tool should stay close to the wire bound while using little CPU.
 
 #include "BenchSupport.h"
+#include "CpuFlashRun.h"
 #include "app/WindowProtocolView.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
@@ -92,17 +93,10 @@ bool Measure(int latencyMs, Figures* figures, QString* error)
         return false;
     DownloadClock clock(view);
     protocol::Target target(port, clock, pump, profile);
-    const protocol::ApplicationLoad load = protocol::LoadApplicationImage(profile, profiles::CpuFlashMemory);
-    protocol::LoaderPrepareFault loaderFault;
-    const auto loader = protocol::PrepareLoader(profile, profiles::CpuFlashMemory, true, &loaderFault);
-    if (!load.image || !loader) {
-        *error = QStringLiteral("the files cannot be sent: ") + load.fault.text + loaderFault.fault.text;
+    bench::CpuFlashRun cpuFlash;
+    if (!cpuFlash.prepare(profile, error))
         return false;
-    }
-    protocol::ProgrammingJob job;
-    job.erase = true;
-    job.image = &*load.image;
-    const protocol::RunResult ran = protocol::RunProgramming(target, *loader, job);
+    const protocol::RunResult ran = cpuFlash.run(target);
     *figures = clock.figures;
     port.close();
     sim.stop();

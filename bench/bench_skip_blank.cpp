@@ -5,6 +5,7 @@
 // Skipping must take at most 0.42 times the whole run's time and leave the same memory.
 
 #include "BenchSupport.h"
+#include "CpuFlashRun.h"
 #include "app/WindowProtocolView.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtSerialPort.h"
@@ -78,27 +79,20 @@ bool Measure(protocol::BlankRecords blank, Figures* figures, QString* error)
     if (!port.open(settings, error))
         return false;
     protocol::Target target(port, counter, pump, profile);
-    const protocol::ApplicationLoad load = protocol::LoadApplicationImage(profile, profiles::CpuFlashMemory);
-    protocol::LoaderPrepareFault loaderFault;
-    const auto loader = protocol::PrepareLoader(profile, profiles::CpuFlashMemory, true, &loaderFault);
-    if (!load.image || !loader) {
-        *error = QStringLiteral("the files cannot be sent: ") + load.fault.text + loaderFault.fault.text;
+    bench::CpuFlashRun cpuFlash;
+    if (!cpuFlash.prepare(profile, error))
         return false;
-    }
-    protocol::ProgrammingJob job;
-    job.erase = true;
-    job.image = &*load.image;
-    job.blank = blank;
+    cpuFlash.job.blank = blank;
     QElapsedTimer wall;
     wall.start();
-    const protocol::RunResult ran = protocol::RunProgramming(target, *loader, job);
+    const protocol::RunResult ran = cpuFlash.run(target);
     figures->wallSeconds = double(wall.nsecsElapsed()) / 1e9;
     figures->skippedRecords = counter.skipped;
     port.close();
     sim.stop();
     figures->dump = sim.dump();
     if (ran.end != protocol::RunEnd::Completed
-        || sim.memory() != testing::ImageOf(testing::ReadTestFile(kImage), load.image->loadAddress)) {
+        || sim.memory() != testing::ImageOf(testing::ReadTestFile(kImage), cpuFlash.load.image->loadAddress)) {
         *error = QStringLiteral("the run failed: ") + reporter.events.join("; ");
         return false;
     }

@@ -80,16 +80,12 @@ int PrepareSerialNumbers(const CliOptions& options, BoardJob& job, QString* mess
 // are known to be sendable. Exit code 0, or kExitBadInput / kExitUsage with `message`.
 int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, BoardJob& job, QString* message)
 {
-    QString error;
-    const auto profile = SelectProfile(store, options, &error);
-    if (!profile) {
-        *message = error;
+    const auto profile = ProfileForRun(store, options, message);
+    if (!profile)
         return kExitUsage;
-    }
     job.command = options.command;
-    job.memoryKind = static_cast<profiles::MemoryKind>(options.memoryKind);
+    job.memoryKind = options.memoryKind;
     job.profile = *profile;
-    ApplyOverrides(job.profile, options);
     job.portSettings = PortSettingsFor(job.profile, options.ports.value(0));
     job.device = DeviceOf(store, job.portSettings);
     if (const QString fault = SequenceUsageFault(job.profile, options); !fault.isEmpty()) {

@@ -123,12 +123,11 @@ int RunDoctor(const CliOptions& options)
     ConsoleReporter reporter(OutputStyle(options));
     const auto store = OpenProfileStore();
     QString error;
-    auto profile = SelectProfile(*store, options, &error);
+    const auto profile = ProfileForRun(*store, options, &error);
     if (!profile) {
         reporter.result(kExitUsage, error, 0);
         return kExitUsage;
     }
-    ApplyOverrides(*profile, options);
     const platform::PortSettings settings = PortSettingsFor(*profile, options.ports.value(0));
     const QString device = DeviceOf(*store, settings);
     const int portNumber = settings.device.isEmpty() ? settings.portNumber : 0;  // 0: a device given directly

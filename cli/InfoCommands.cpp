@@ -166,12 +166,11 @@ int RunCheck(const CliOptions& options)
     // The download time is the profile's (or --baud's): the one a program run would use.
     const auto store = OpenProfileStore();
     QString error;
-    auto profile = SelectProfile(*store, options, &error);
+    const auto profile = ProfileForRun(*store, options, &error);
     if (!profile) {
         reporter.result(kExitUsage, error, 0);
         return kExitUsage;
     }
-    ApplyOverrides(*profile, options);
     const QJsonObject result = CheckObject(options, *image, protocol::BaudRateOf(*profile));
     if (options.json)
         reporter.result(kExitSuccess, QStringLiteral("fit to program"), 0, result);

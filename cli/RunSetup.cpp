@@ -116,4 +116,13 @@ JobFiles ReadJobFiles(const profiles::ProfileData& profile, profiles::MemoryKind
     return files;
 }
 
+std::optional<profiles::ProfileData> ProfileForRun(platform::ISettingsStore& store, const CliOptions& options,
+                                                   QString* error)
+{
+    auto profile = SelectProfile(store, options, error);
+    if (profile)
+        ApplyOverrides(*profile, options);
+    return profile;
+}
+
 }  // namespace zandor::cli

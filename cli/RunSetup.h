@@ -31,6 +31,11 @@ std::optional<profiles::ProfileData> SelectProfile(platform::ISettingsStore& sto
 // FILE, each into the profile field the chosen memory uses.
 void ApplyOverrides(profiles::ProfileData& profile, const CliOptions& options);
 
+// The selected profile with this run's overrides applied; nothing, with `error`, as
+// SelectProfile.
+std::optional<profiles::ProfileData> ProfileForRun(platform::ISettingsStore& store, const CliOptions& options,
+                                                   QString* error);
+
 // The port as given: "3" is COM port 3 mapped as the window maps it, anything else a device.
 // With no port given, the profile's COM port.
 platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, const QString& port);
