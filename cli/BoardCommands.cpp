@@ -13,6 +13,7 @@
 #include "profiles/MemoryFiles.h"
 #include "protocol/ChipIdentification.h"
 #include "protocol/FailureText.h"
+#include "protocol/ImageDigest.h"
 
 #include <QCryptographicHash>
 #include <QElapsedTimer>
@@ -27,7 +28,7 @@ using platform::kMillisecondsPerSecond;
 // " (relative names are looked up ...)" after a message about a missing file, or nothing.
 QString WithAdvice(const QString& message, const QString& file)
 {
-    const QString advice = RelativeNameAdvice(file);
+    const QString advice = protocol::RelativeNameAdvice(file);
     return advice.isEmpty() ? message : message + QStringLiteral(" (") + advice + QLatin1Char(')');
 }
 
@@ -119,7 +120,7 @@ int PrepareJob(const CliOptions& options, platform::ISettingsStore& store, Board
     // A board process of a gang run: the image built here must be the one its parent
     // checked, address for address (the file may have changed, or an option been read
     // otherwise).
-    if (!options.expectImage.isEmpty() && QString::fromLatin1(ImageDigest(*load.image).toHex()) != options.expectImage) {
+    if (!options.expectImage.isEmpty() && protocol::ImageDigestText(*load.image) != options.expectImage) {
         *message = QStringLiteral("%1 changed after it was checked: run the command again").arg(load.image->file);
         return kExitBadInput;
     }

@@ -23,7 +23,7 @@ platform::PortCheck FileCheck(const QString& name, const QString& file, const QS
     if (fault.isEmpty())
         return {name, platform::CheckStatus::Pass, QStringLiteral("%1 can be sent").arg(file), QString()};
     // A relative name is looked up in the current folder, which is the usual surprise.
-    const QString advice = RelativeNameAdvice(file);
+    const QString advice = protocol::RelativeNameAdvice(file);
     return {name, platform::CheckStatus::Fail, fault,
             advice.isEmpty() ? QStringLiteral("correct the file, or name another in the profile or with an option")
                              : advice};

@@ -5,6 +5,7 @@
 #include "RunLog.h"
 #include "RunSetup.h"
 #include "platform/TimeUnits.h"
+#include "protocol/ImageDigest.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -349,7 +350,7 @@ QStringList BoardProcessArguments(const CliOptions& options, const QString& port
 
 int RunGang(const CliOptions& options, const BoardJob& job, const QStringList& devices, ConsoleReporter& reporter)
 {
-    const QString digest = job.image ? QString::fromLatin1(ImageDigest(*job.image).toHex()) : QString();
+    const QString digest = job.image ? protocol::ImageDigestText(*job.image) : QString();
     return Gang(options, job, reporter).run(digest, devices);
 }
 

@@ -49,7 +49,7 @@ QJsonObject CheckObject(const CliOptions& options, const protocol::ApplicationIm
                        {"ranges", ranges},
                        {"data_bytes", summary.dataBytes},
                        {"sha256", QString::fromLatin1(image.sha256.toHex())},
-                       {"image_sha256", QString::fromLatin1(protocol::ImageDigest(image).toHex())},
+                       {"image_sha256", protocol::ImageDigestText(image)},
                        {"baud", baud},
                        {"estimated_seconds", estimate},
                        {"warnings", QJsonArray::fromStringList(protocol::WordAlignmentWarnings(summary.ranges))}};

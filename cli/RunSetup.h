@@ -9,7 +9,6 @@
 #include "profiles/ProfileData.h"
 #include "protocol/ApplicationImage.h"
 #include "protocol/FailureText.h"
-#include "protocol/ImageDigest.h"
 #include "protocol/LoaderPackage.h"
 
 #include <QString>
@@ -42,8 +41,6 @@ platform::PortSettings PortSettingsFor(const profiles::ProfileData& profile, con
 // The device a port opens, for messages and logs.
 QString DeviceOf(platform::ISettingsStore& store, const platform::PortSettings& settings);
 
-using protocol::RelativeNameAdvice;
-
 // One file a run sends and why it cannot be sent (empty `fault`: it can).
 struct FileVerdict {
     QString name;  // "pre-loader", "loader", "application"
@@ -60,8 +57,5 @@ struct JobFiles {
     QList<FileVerdict> verdicts;  // each file on its own, in the order they are sent
 };
 JobFiles ReadJobFiles(const profiles::ProfileData& profile, profiles::MemoryKind memoryKind, bool withApplication);
-
-// The gang run's image guard: the digest `check` shows as image_sha256.
-using protocol::ImageDigest;
 
 }  // namespace zandor::cli

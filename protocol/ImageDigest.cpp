@@ -17,4 +17,9 @@ QByteArray ImageDigest(const ApplicationImage& image)
     return hash.result();
 }
 
+QString ImageDigestText(const ApplicationImage& image)
+{
+    return QString::fromLatin1(ImageDigest(image).toHex());
+}
+
 }  // namespace zandor::protocol

@@ -35,7 +35,7 @@ struct Target {
     profiles::CheckedLineSequence resetSequence;
 
     // Asked after every acknowledged bank or record: true ends the operation there with
-    // Outcome::Interrupted. The window never stops half way; the command line does on Ctrl-C.
+    // Outcome::Interrupted: the command line's Ctrl-C, the window's Esc.
     std::function<bool()> stopRequested;
 
     // Bytes written since the last reply wait began. The target cannot answer before they
